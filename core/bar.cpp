@@ -1,0 +1,85 @@
+#include "core/bar.h"
+
+#include <vector>
+
+namespace {
+// The cells under the bar as they were before it was painted, ended by a
+// zero cell. One for the whole program: the two lists that have a bar are
+// never on screen together. It grows with the widest row ever barred, so a
+// terminal of any width keeps its row intact.
+std::vector<cchar_t> crsr_line(1);
+}  // namespace
+
+int scr_view_h(const widget *w)
+{
+    int h = static_cast<std::int32_t>(w->bottom) - static_cast<std::int32_t>(w->top);
+    return h < 0 ? 0 : h;
+}
+
+static int bar_width(const widget *w)
+{
+    int n = static_cast<std::int32_t>(w->right) + 1;
+    int max = getmaxx(w->pad);
+    return n < 0 ? 0 : n > max ? max : n;
+}
+
+void scr_crsr_draw(widget *w, int row)
+{
+    int n = bar_width(w);
+    if (wmove(w->pad, row, 0) == OK) {
+        if (crsr_line.size() < static_cast<std::size_t>(n) + 1)
+            crsr_line.resize(static_cast<std::size_t>(n) + 1);
+        win_wchnstr(w->pad, crsr_line.data(), n);
+    }
+    if (wmove(w->pad, row, 0) == OK)
+        wchgat(w->pad, n, A_REVERSE, 0, nullptr);
+    wattrset(w->pad, A_NORMAL);
+}
+
+void scr_crsr_restore(widget *w)
+{
+    wattrset(w->pad, A_NORMAL);
+    if (wmove(w->pad, w->crsr, 0) != OK)
+        return;
+    // win_wchnstr ends the cells with one whose first character is zero.
+    for (const cchar_t &c : crsr_line) {
+        wchar_t wc[CCHARW_MAX + 1];
+        attr_t a;
+        short p;
+        if (getcchar(&c, wc, &a, &p, nullptr) == ERR || wc[0] == 0)
+            break;
+        wadd_wch(w->pad, &c);
+    }
+}
+
+void scr_crsr_move(widget *w, int row)
+{
+    scr_crsr_restore(w);
+    scr_crsr_draw(w, row);
+    w->crsr = row;
+}
+
+void scr_crsr_jmp(widget *w, int row)
+{
+    scr_crsr_move(w, row);
+    long k = static_cast<long>(static_cast<std::int32_t>(w->bottom)) - static_cast<std::int32_t>(w->top) - 1;
+    if (row < static_cast<long>(w->first_row) || row >= static_cast<long>(w->first_row) + k)
+        w->first_row = row - k < 0 ? 0 : static_cast<std::uint32_t>(row - k);
+}
+
+void scr_linserted(widget *w, int line)
+{
+    if (w->crsr >= line && !(w->first_row == 0 && w->crsr == 0)) {
+        ++w->first_row;
+        ++w->crsr;
+    }
+}
+
+void scr_ldeleted(widget *w, int line)
+{
+    if (w->crsr > line) {
+        --w->crsr;
+        if (w->first_row)
+            --w->first_row;
+    }
+}

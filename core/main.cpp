@@ -1,0 +1,178 @@
+// Start-up, the main loop and every way out of it.
+#include <cerrno>
+#include <clocale>
+#include <csignal>
+#include <cstdlib>
+#include <initializer_list>
+#include <sys/ioctl.h>
+#include <sys/select.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include "core/curses_init.h"
+#include "core/loop.h"
+#include "core/widget.h"
+#include "kbd/kbd.h"
+
+namespace {
+
+volatile std::sig_atomic_t resize_count = 0;
+volatile std::sig_atomic_t quit_signal = 0;
+
+void sigwinch_handler(int)
+{
+    resize_count = resize_count + 1;
+}
+
+// Only records the signal: the loop restores the terminal and ends, since
+// curses and exit are not safe inside a handler.
+void quit_handler(int sig)
+{
+    quit_signal = sig;
+}
+
+// A lone Escape press leaves the key reader waiting for the rest of a
+// sequence. When nothing follows within this time it was a key of its own.
+// Terminals send a whole sequence in one write, so its bytes arrive well
+// within this, also over a network; and a person does not notice 50 ms
+// between pressing Escape and seeing the search line close.
+constexpr long ESC_WAIT_NS = 50'000'000;
+
+void read_size(int &rows, int &cols)
+{
+    winsize ws{};
+    if (ioctl(1, TIOCGWINSZ, &ws) == -1)
+        fatal_exit("ioctl error: cannot read screen size");
+    // Some pseudo-terminals report 0 x 0 until someone sets a size.
+    rows = ws.ws_row ? ws.ws_row : 1;
+    cols = ws.ws_col ? ws.ws_col : 1;
+}
+
+[[noreturn]] void quit()
+{
+    curses_end();
+    std::exit(0);
+}
+
+// The six regions, oldest first. Until their views exist, the bars and the
+// user list show their empty pads.
+void create_widgets(int rows, int cols)
+{
+    auto r = static_cast<std::uint32_t>(rows);
+    auto c = static_cast<std::uint32_t>(cols);
+
+    widget *info = scr_create(0, 0, 1, c - 1, 1, c - 1, "info", 3);
+    info->flags = W_FIXED;
+    mwin_msg_on(info);
+    info->refresh = scr_wrefresh;
+
+    widget *help = scr_create(r - 1, 0, r - 1, c - 1, r - 1, c - 1, "help", 1);
+    help->flags = W_FIXED;
+    mwin_msg_on(help);
+    // The help line keeps to the terminal's last row, whatever its own rows say.
+    help->refresh = [](widget *w) {
+        scr_copy(w->pad, 0, 0, w->scr->last_row, 0, w->scr->last_row, w->scr->last_col);
+    };
+
+    widget *ulist = scr_create(3, 0, r - 2, c - 1, 256, c - 1, "ulist", 3);
+    ulist->crsr = 0;
+    ulist->refresh = scr_wrefresh;
+
+    widget *ptree = scr_create(3, 0, r - 2, c - 1, 256, c - 1, "ptree", 3);
+    ptree->crsr = 0;
+
+    scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 256, 128, "exti", 8);
+
+    widget *input = scr_create(r - 1, 0, r - 1, c - 1, 0, 0, "input", 9);
+    input->flags = W_FIXED;
+    mwin_msg_on(input);
+}
+
+void install_signals(sigset_t &wait_mask)
+{
+    // The signals are blocked outside the wait, so none slips in between
+    // the loop's checks and its next wait.
+    sigset_t block;
+    sigemptyset(&block);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGWINCH})
+        sigaddset(&block, sig);
+    sigprocmask(SIG_BLOCK, &block, &wait_mask);
+
+    struct sigaction sa {};
+    sigemptyset(&sa.sa_mask);
+    sa.sa_handler = quit_handler;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sig, &sa, nullptr);
+    sa.sa_handler = sigwinch_handler;
+    sigaction(SIGWINCH, &sa, nullptr);
+}
+
+void full_pass()
+{
+    pass_periodic();
+    pass_redraw_all();
+    pass_refresh();
+    scr_doupdate();
+}
+
+}  // namespace
+
+int main()
+{
+    std::setlocale(LC_ALL, "");
+
+    int rows, cols;
+    read_size(rows, cols);
+    the_screen.last_row = rows - 1;
+    the_screen.last_col = cols - 1;
+    the_screen.line_size = sizeof the_screen.line_buf;
+
+    curses_init();
+    create_widgets(rows, cols);
+
+    sigset_t wait_mask;
+    install_signals(wait_mask);
+    full_pass();
+
+    int remaining = TICK_SECONDS;
+    bool pending = false;
+    for (;;) {
+        fd_set rd;
+        FD_ZERO(&rd);
+        FD_SET(0, &rd);
+        // Keys that came in one read are taken one after the other without
+        // waiting for more input; a sequence cut short gets a short grace.
+        bool buffered = kbd_buffered();
+        timespec timeout{remaining > 0 ? remaining : 0, 0};
+        if (buffered)
+            timeout = {0, 0};
+        else if (pending)
+            timeout = {0, ESC_WAIT_NS};
+        timeval before, after;
+        gettimeofday(&before, nullptr);
+        int ready = pselect(1, &rd, nullptr, nullptr, &timeout, &wait_mask);
+        gettimeofday(&after, nullptr);
+        remaining = tick_countdown(remaining, before.tv_sec, after.tv_sec);
+
+        if (quit_signal)
+            quit();
+        if (ready > 0 || (ready == 0 && (pending || buffered))) {
+            int key = getkey();
+            pending = key == KBD_MORE;
+            if (key == KBD_EOF || dispatch_key(key))
+                quit();
+            pass_redraw_dirty();
+            pass_refresh();
+            scr_doupdate();
+        }
+        if (remaining <= 0) {
+            full_pass();
+            remaining = TICK_SECONDS;
+        }
+        if (resize_count) {
+            read_size(rows, cols);
+            resize_widgets(rows, cols);
+            resize_count = 0;
+        }
+    }
+}

@@ -1,0 +1,121 @@
+// The widget record, the one screen context, and the operations every view
+// draws, scrolls and talks with.
+#pragma once
+
+#include <cstdint>
+#include <curses.h>
+
+struct screen;
+struct widget;
+
+// Slots. A null `refresh` means the widget is hidden; the core skips null
+// slots everywhere.
+using refresh_fn = void (*)(widget *);
+using redraw_fn = void (*)(widget *);
+// 0 = not mine, 1 = handled (others may act too), 2 = consumed: stop, and
+// the quit keys do not quit.
+using keyh_fn = int (*)(widget *, int key);
+using periodic_fn = void (*)(widget *);
+// The datum and the answer are one pointer-sized value whose meaning the
+// message type gives; null means "I do not answer" and the message goes on.
+using msgh_fn = void *(*)(widget *receiver, int type, widget *sender, void *datum);
+
+enum : std::uint8_t {
+    W_FIXED = 1,  // a bar placed from the screen size: keeps its bottom and pad on a resize
+    W_CRSR = 2,   // set only by crsr_reg, which nobody sends
+    W_DIRTY = 4,  // redraw after the next key
+};
+
+struct widget {
+    // Both lists run from the oldest at the screen's `oldest` end to the
+    // newest; the ends hold null.
+    widget *older = nullptr;
+    widget *newer = nullptr;
+    widget *msg_older = nullptr;
+    widget *msg_newer = nullptr;
+    screen *scr = nullptr;
+    std::uint8_t flags = 0;
+    char label[7] = {};
+    refresh_fn refresh = nullptr;
+    redraw_fn redraw = nullptr;
+    keyh_fn keyh = nullptr;
+    periodic_fn periodic = nullptr;
+    msgh_fn msgh = nullptr;
+    // Content rectangle in terminal cells, all inclusive. A shrinking
+    // terminal can carry `right` below `left` (the values wrap); such a
+    // widget copies nothing until the terminal grows again.
+    std::uint32_t left = 0;
+    std::uint32_t top = 0;
+    std::uint32_t right = 0;
+    std::uint32_t bottom = 0;
+    std::uint32_t first_col = 0;
+    std::uint32_t first_row = 0;
+    std::uint32_t pad_rows = 0;  // the pad has pad_rows + 1 rows
+    std::uint32_t pad_cols = 0;  // and pad_cols + 1 columns
+    WINDOW *pad = nullptr;
+    std::int32_t crsr = -1;      // pad row of the bar; -1: no bar
+    std::uint8_t clr = 0;
+    std::int32_t last_line = 0;  // last row written since scr_output_start
+    WINDOW *frame = nullptr;
+};
+
+struct screen {
+    widget *newest = nullptr;
+    widget *oldest = nullptr;
+    widget *msg_newest = nullptr;
+    widget *msg_oldest = nullptr;
+    std::int32_t last_row = 0;  // terminal rows - 1
+    std::int32_t last_col = 0;  // terminal columns - 1
+    // Scratch for formatting one line; any view may overwrite it at any time.
+    char line_buf[256] = {};
+    std::int32_t line_size = 256;
+};
+
+// The one screen of the process.
+extern screen the_screen;
+
+// Creates a widget at the newest end of the list. A pad_rows or pad_cols of
+// 0 derives the value from the geometry. Never returns null: a failure ends
+// the program with the terminal restored.
+widget *scr_create(std::uint32_t top, std::uint32_t left, std::uint32_t bottom, std::uint32_t right,
+                   std::uint32_t pad_rows, std::uint32_t pad_cols, const char *label, std::uint8_t clr);
+
+// Drawing and scrolling.
+void scr_output_start(widget *w);
+void scr_output_end(widget *w);
+void scr_maddstr(widget *w, const char *text, int row, int col, int len);
+void scr_addstr(widget *w, const char *text, int len);
+int scr_addfstr(widget *w, const char *text, int row, int col);
+void scr_attr_set(widget *w, attr_t attrs);
+void scr_werase(widget *w);
+void scr_delline(widget *w, int row);
+void scr_linserted(widget *w, int line);
+void scr_ldeleted(widget *w, int line);
+void scr_crsr_jmp(widget *w, int row);
+void scr_wrefresh(widget *w);
+void scr_box(widget *w, const char *caption, int pair);
+void scr_decor_resize(widget *w);
+void scr_wresize(widget *w, int rows, int cols);
+void scr_doupdate();
+// Copies pad cells from (prow, pcol) to terminal rows top..bottom and columns
+// left..right, clipped to the terminal; a rectangle turned inside out by a
+// shrinking terminal copies nothing.
+void scr_copy(WINDOW *pad, long prow, long pcol, long top, long left, long bottom, long right);
+int scr_keyh(widget *w, int key);
+
+// Messages.
+enum {
+    want_dsource = 0,
+    want_crsr_val = 1,
+    cur_crsr = 2,
+    cur_hlp = 3,
+    want_upid = 4,
+    crsr_reg = 5,
+    crsr_unreg = 6,
+    snd_esource = 7,
+    snd_info = 8,
+    snd_search = 9,
+    snd_search_end = 10,
+};
+void mwin_msg_on(widget *w);
+void *wmsg_send(widget *sender, int type, void *datum);

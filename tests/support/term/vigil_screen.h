@@ -1,0 +1,22 @@
+// vigil's layout as a person sees it before reading any text: the bars are
+// told apart by their colours (terminal palette indices).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/support/term/pty_term.h"
+
+inline constexpr int term_black = 0;
+inline constexpr int term_cyan = 6;
+
+// Every cell of row `r` shows these colours.
+bool row_in_colours(const pty_term &t, int r, int fg, int bg);
+
+// The info bar paints rows 0 and 1 on black and the help line paints the
+// last row, and only that row, cyan on black.
+bool vigil_drawn(const pty_term &t);
+
+// Rows `from` to the last, each cell's character and colours, so that two
+// screens can be compared whole.
+std::vector<std::string> screen_look(const pty_term &t, int from);

@@ -13,6 +13,8 @@
 #include "core/loop.h"
 #include "core/widget.h"
 #include "kbd/kbd.h"
+#include "procs/procs.h"
+#include "users/users.h"
 
 namespace {
 
@@ -120,6 +122,7 @@ void full_pass()
 int main()
 {
     std::setlocale(LC_ALL, "");
+    can_use_kvm = kvm_init();
 
     int rows, cols;
     read_size(rows, cols);
@@ -129,6 +132,7 @@ int main()
 
     curses_init();
     create_widgets(rows, cols);
+    users_init();
 
     sigset_t wait_mask;
     install_signals(wait_mask);

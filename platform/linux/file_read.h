@@ -1,0 +1,9 @@
+// Small helpers for reading the process file system.
+#pragma once
+
+#include <cstddef>
+
+// Reads the file at path from its start into buf, at most len bytes,
+// looping over short reads. Returns the number of bytes read, or -1 when the
+// file cannot be opened or read (a process that went away, say).
+long read_file(const char *path, char *buf, std::size_t len);

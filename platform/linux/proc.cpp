@@ -1,0 +1,107 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/linux/file_read.h"
+#include "platform/linux/proc_stat.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct dir_closer {
+    void operator()(DIR *d) const { closedir(d); }
+};
+using unique_dir = std::unique_ptr<DIR, dir_closer>;
+
+// A pid path under the proc root; a root too long for it reads as nothing.
+bool pid_path(char (&path)[4096], int pid, const char *leaf)
+{
+    int n = std::snprintf(path, sizeof path, "%s/%d%s", plat_root.proc.c_str(), pid, leaf);
+    return n > 0 && static_cast<std::size_t>(n) < sizeof path;
+}
+
+long read_pid_file(int pid, const char *leaf, char *buf, std::size_t len)
+{
+    char path[4096];
+    return pid_path(path, pid, leaf) ? read_file(path, buf, len) : -1;
+}
+
+bool numeric(const char *s)
+{
+    if (!*s)
+        return false;
+    for (; *s; ++s)
+        if (*s < '0' || *s > '9')
+            return false;
+    return true;
+}
+
+// Kept between table reads so that a read allocates nothing but the table.
+std::vector<int> table_pids;
+
+}  // namespace
+
+bool plat_proc(int pid, proc_rec &out)
+{
+    static const std::size_t page_size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    // A stat line is about 300 bytes; status has the uid within its first
+    // dozen lines.
+    char buf[4096];
+    long n = read_pid_file(pid, "/stat", buf, sizeof buf);
+    proc_rec r;
+    if (n <= 0 || !parse_proc_stat({buf, static_cast<std::size_t>(n)}, page_size, r))
+        return false;
+    n = read_pid_file(pid, "/status", buf, sizeof buf);
+    if (n <= 0 || !parse_status_uid({buf, static_cast<std::size_t>(n)}, r.uid))
+        return false;
+    out = r;
+    return true;
+}
+
+int plat_proc_table(proc_rec **out)
+{
+    *out = nullptr;
+    unique_dir d(opendir(plat_root.proc.c_str()));
+    if (!d)
+        return 0;
+    table_pids.clear();
+    while (dirent *e = readdir(d.get()))
+        if (numeric(e->d_name))
+            table_pids.push_back(std::atoi(e->d_name));
+
+    auto *recs = static_cast<proc_rec *>(std::calloc(table_pids.size() + 1, sizeof(proc_rec)));
+    *out = recs;
+    if (!recs)
+        return 0;
+    // Processes that went between the listing and their read are left out.
+    int count = 0;
+    for (int pid : table_pids)
+        if (plat_proc(pid, recs[count]))
+            ++count;
+    return count;
+}
+
+long plat_cmdline(int pid, char *buf, std::size_t len)
+{
+    return read_pid_file(pid, "/cmdline", buf, len);
+}
+
+bool plat_can_read_cmdlines()
+{
+    return unique_dir(opendir(plat_root.proc.c_str())) != nullptr;
+}
+
+bool plat_proc_owner(int pid, std::uint32_t &uid)
+{
+    char path[4096];
+    struct stat st;
+    if (!pid_path(path, pid, "") || stat(path, &st) != 0)
+        return false;
+    uid = st.st_uid;
+    return true;
+}

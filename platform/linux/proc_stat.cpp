@@ -1,0 +1,102 @@
+#include "platform/linux/proc_stat.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstring>
+
+namespace {
+
+// The kernel has more states than vigil shows; fold them into the letters
+// the other backends give too. An idle kernel thread is asleep as far as
+// anyone watching is concerned.
+char fold_state(char k)
+{
+    switch (k) {
+    case 'R': return 'R';
+    case 'S':
+    case 'I': return 'S';
+    case 'D': return 'D';
+    case 'Z':
+    case 'X': return 'Z';
+    case 'T':
+    case 't': return 'T';
+    default: return '?';
+    }
+}
+
+template <typename T>
+bool to_num(std::string_view s, T &v)
+{
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return ec == std::errc() && p == s.data() + s.size() && !s.empty();
+}
+
+// The stat fields vigil keeps, counted from the state letter (field 3 of
+// proc(5)) as 0.
+enum : std::size_t { F_STATE = 0, F_PPID = 1, F_TPGID = 5, F_THREADS = 17, F_START = 19,
+                     F_VSIZE = 20, F_RSS = 21, F_COUNT = 22 };
+
+}  // namespace
+
+bool parse_proc_stat(std::string_view text, std::size_t page_size, proc_rec &out)
+{
+    // The command name may hold spaces and parentheses of its own, but the
+    // kernel writes nothing after it that could hold a ")".
+    std::size_t open = text.find(" (");
+    std::size_t close = text.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open + 2)
+        return false;
+
+    std::array<std::string_view, F_COUNT> f{};
+    std::size_t n = 0;
+    std::string_view rest = text.substr(close + 1);
+    while (n < F_COUNT) {
+        std::size_t b = rest.find_first_not_of(" \n");
+        if (b == std::string_view::npos)
+            break;
+        rest.remove_prefix(b);
+        std::size_t e = rest.find_first_of(" \n");
+        f[n++] = rest.substr(0, e);
+        rest.remove_prefix(e == std::string_view::npos ? rest.size() : e);
+    }
+    if (n < F_COUNT || f[F_STATE].size() != 1)
+        return false;
+
+    proc_rec r{};
+    std::uint64_t rss_pages = 0;
+    if (!to_num(text.substr(0, open), r.pid) || !to_num(f[F_PPID], r.ppid) ||
+        !to_num(f[F_TPGID], r.tpgid) || !to_num(f[F_THREADS], r.threads) ||
+        !to_num(f[F_START], r.start_ticks) || !to_num(f[F_VSIZE], r.vsize) ||
+        !to_num(f[F_RSS], rss_pages))
+        return false;
+    r.state = fold_state(f[F_STATE][0]);
+    r.rss = rss_pages * page_size;
+    std::string_view comm = text.substr(open + 2, close - open - 2);
+    std::size_t len = std::min(comm.size(), sizeof r.comm - 1);
+    std::memcpy(r.comm, comm.data(), len);
+    out = r;
+    return true;
+}
+
+bool parse_status_uid(std::string_view text, std::uint32_t &uid)
+{
+    // "Uid:\treal\teffective\tsaved\tfs"
+    std::size_t at = text.starts_with("Uid:") ? 0 : text.find("\nUid:");
+    if (at == std::string_view::npos)
+        return false;
+    std::string_view line = text.substr(at + (text[at] == '\n' ? 5 : 4));
+    line = line.substr(0, line.find('\n'));
+    for (int field = 0; field < 2; ++field) {
+        std::size_t b = line.find_first_not_of(" \t");
+        if (b == std::string_view::npos)
+            return false;
+        line.remove_prefix(b);
+        std::size_t e = line.find_first_of(" \t");
+        std::string_view num = line.substr(0, e);
+        if (field == 1)
+            return to_num(num, uid);
+        line.remove_prefix(e == std::string_view::npos ? line.size() : e);
+    }
+    return false;
+}

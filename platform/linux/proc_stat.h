@@ -1,0 +1,16 @@
+// Parsers for the text of /proc/PID/stat and /proc/PID/status, apart from
+// the reading so that they can be fed fixture lines.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "platform/platform.h"
+
+// Fills every field of out but uid from one stat line; rss is converted from
+// pages of page_size bytes. False when the line is malformed.
+bool parse_proc_stat(std::string_view text, std::size_t page_size, proc_rec &out);
+
+// The effective uid from the "Uid:" line of a status text.
+bool parse_status_uid(std::string_view text, std::uint32_t &uid);

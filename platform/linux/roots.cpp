@@ -1,0 +1,3 @@
+#include "platform/platform.h"
+
+plat_roots plat_root;

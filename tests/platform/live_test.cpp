@@ -1,0 +1,225 @@
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/platform.h"
+#include "procs/procs.h"
+
+namespace {
+
+// A child running `cat - ARGS...`: it blocks reading the pipe on its
+// standard input, so its argument vector stays put until it is killed.
+struct cat_child {
+    pid_t pid = -1;
+    int in = -1;
+
+    cat_child(const std::vector<std::string> &args, bool own_session)
+    {
+        std::vector<std::string> argv = {"cat", "-"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        int p[2];
+        if (pipe(p) != 0)
+            return;
+        pid = fork();
+        if (pid == 0) {
+            std::vector<char *> cargv;
+            for (std::string &a : argv)
+                cargv.push_back(a.data());
+            cargv.push_back(nullptr);
+            dup2(p[0], 0);
+            int null = open("/dev/null", O_WRONLY);
+            dup2(null, 2);
+            close(p[1]);
+            if (own_session)
+                setsid();
+            execvp("cat", cargv.data());
+            _exit(127);
+        }
+        close(p[0]);
+        in = p[1];
+        // Until exec has finished the child shows our name, then for a
+        // moment cat's name with an empty argument vector.
+        char raw[8];
+        for (int i = 0; i < 5000 && (std::string(get_name(pid)) != "cat" || plat_cmdline(pid, raw, sizeof raw) <= 0); ++i)
+            usleep(1000);
+    }
+    cat_child(const cat_child &) = delete;
+    cat_child &operator=(const cat_child &) = delete;
+    ~cat_child()
+    {
+        if (in >= 0)
+            close(in);
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+std::string joined(const std::vector<std::string> &argv)
+{
+    std::string s;
+    for (const std::string &a : argv)
+        s += (s.empty() && &a == &argv.front() ? "" : " ") + a;
+    return s.substr(0, 510);
+}
+
+class LiveHost : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        can_use_kvm = kvm_init();
+        if (!can_use_kvm)
+            GTEST_SKIP() << "no process file system at " << plat_root.proc;
+    }
+};
+
+TEST_F(LiveHost, OwnProcess)
+{
+    proc_rec r{};
+    ASSERT_TRUE(plat_proc(getpid(), r));
+    EXPECT_EQ(r.pid, getpid());
+    EXPECT_EQ(r.ppid, getppid());
+    EXPECT_EQ(r.state, 'R');
+    EXPECT_STREQ(r.comm, "platform_tests");
+    EXPECT_EQ(r.uid, geteuid());
+    EXPECT_GE(r.threads, 1);
+    EXPECT_GT(r.vsize, r.rss);
+    EXPECT_GT(r.rss, 0u);
+
+    EXPECT_EQ(get_ppid(getpid()), getppid());
+    EXPECT_STREQ(get_name(getpid()), "platform_tests");
+    EXPECT_EQ(proc_pid_uid(getpid()), static_cast<int>(geteuid()));
+}
+
+TEST_F(LiveHost, ChildArgumentVectors)
+{
+    std::vector<std::string> big;
+    for (int i = 0; i < 100; ++i)
+        big.push_back(std::string(1024, static_cast<char>('a' + i % 26)));
+    const std::vector<std::string> cases[] = {
+        {"", "two words"},
+        {"\x01\x1f", "\xff\xfe"},
+        big,
+    };
+    for (const auto &args : cases) {
+        cat_child c(args, false);
+        ASSERT_GT(c.pid, 0);
+        ASSERT_STREQ(get_name(c.pid), "cat");
+        std::vector<std::string> argv = {"cat", "-"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::string got = get_cmdline(c.pid);
+        EXPECT_EQ(got, joined(argv));
+        EXPECT_LE(got.size(), 510u);
+        EXPECT_EQ(get_ppid(c.pid), getpid());
+    }
+}
+
+TEST_F(LiveHost, NoControllingTerminal)
+{
+    cat_child c({}, true);
+    ASSERT_GT(c.pid, 0);
+    proc_rec r{};
+    ASSERT_TRUE(plat_proc(c.pid, r));
+    EXPECT_EQ(r.tpgid, -1);
+    EXPECT_STREQ(get_w(c.pid), "-");
+}
+
+TEST_F(LiveHost, ChildThatExits)
+{
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0)
+        _exit(0);
+    // Unreaped, it is a zombie without an argument vector: its name stands in.
+    siginfo_t si{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(pid), &si, WEXITED | WNOWAIT), 0);
+    proc_rec r{};
+    ASSERT_TRUE(plat_proc(pid, r));
+    EXPECT_EQ(r.state, 'Z');
+    char raw[16];
+    EXPECT_EQ(plat_cmdline(pid, raw, sizeof raw), 0);
+    EXPECT_STREQ(get_cmdline(pid), "platform_tests");
+
+    ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
+    EXPECT_FALSE(plat_proc(pid, r));
+    EXPECT_EQ(get_ppid(pid), -1);
+    EXPECT_STREQ(get_name(pid), "can't access");
+    EXPECT_STREQ(get_cmdline(pid), "-");
+    EXPECT_STREQ(get_w(pid), "-");
+    EXPECT_EQ(proc_pid_uid(pid), -1);
+}
+
+TEST_F(LiveHost, TableHoldsUsAndOurChild)
+{
+    cat_child c({}, false);
+    ASSERT_GT(c.pid, 0);
+    proc_rec *recs = nullptr;
+    int n = get_all_info(&recs);
+    ASSERT_NE(recs, nullptr);
+    int found = 0;
+    for (int i = 0; i < n; ++i) {
+        if (recs[i].pid == getpid() && recs[i].ppid == getppid())
+            ++found;
+        if (recs[i].pid == c.pid && recs[i].ppid == getpid())
+            ++found;
+    }
+    std::free(recs);
+    EXPECT_EQ(found, 2);
+}
+
+TEST_F(LiveHost, LoadAverages)
+{
+    double l[3] = {-1, -1, -1};
+    ASSERT_EQ(proc_getloadavg(l, 3), 3);
+    for (double v : l)
+        EXPECT_GE(v, 0.0);
+}
+
+// The proc root pointed elsewhere, as the backend's tests do.
+class ProcRoot : public ::testing::Test {
+protected:
+    std::string saved = plat_root.proc;
+    std::string dir;
+
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/vigil-proc-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+    }
+    void TearDown() override
+    {
+        plat_root.proc = saved;
+        std::string rm = "rm -rf " + dir;
+        EXPECT_EQ(std::system(rm.c_str()), 0);
+    }
+};
+
+TEST_F(ProcRoot, FixtureTree)
+{
+    std::ofstream(dir + "/loadavg") << "0.50 1.00 12.25 2/345 6789\n";
+    plat_root.proc = dir;
+    EXPECT_EQ(kvm_init(), 1);
+    double l[3] = {};
+    ASSERT_EQ(proc_getloadavg(l, 3), 3);
+    EXPECT_DOUBLE_EQ(l[0], 0.5);
+    EXPECT_DOUBLE_EQ(l[1], 1.0);
+    EXPECT_DOUBLE_EQ(l[2], 12.25);
+    EXPECT_EQ(get_ppid(getpid()), -1) << "our process is not in the fixture";
+
+    plat_root.proc = dir + "/missing";
+    EXPECT_EQ(kvm_init(), 0);
+    EXPECT_EQ(proc_getloadavg(l, 3), -1);
+    proc_rec *recs = nullptr;
+    EXPECT_EQ(get_all_info(&recs), 0);
+    std::free(recs);
+}
+
+}  // namespace

@@ -1,0 +1,135 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <utmpx.h>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace {
+
+// One record of every kind a Linux utmp file holds, in utmpdump's text.
+const char *every_kind =
+    "[2] [00000] [~~  ] [reboot  ] [~           ] [6.1.0-18-amd64      ] [0.0.0.0        ] [2024-01-01T00:00:00,000000+00:00]\n"
+    "[1] [00053] [~~  ] [runlevel] [~           ] [6.1.0-18-amd64      ] [0.0.0.0        ] [2024-01-01T00:00:01,000000+00:00]\n"
+    "[5] [00612] [si  ] [        ] [            ] [                    ] [0.0.0.0        ] [2024-01-01T00:00:02,000000+00:00]\n"
+    "[6] [00700] [tty1] [LOGIN   ] [tty1        ] [                    ] [0.0.0.0        ] [2024-01-01T00:00:03,000000+00:00]\n"
+    "[7] [01234] [ts/0] [alice   ] [pts/0       ] [example.org         ] [0.0.0.0        ] [2024-01-01T00:00:04,000000+00:00]\n"
+    "[8] [01300] [ts/1] [bob     ] [pts/1       ] [                    ] [0.0.0.0        ] [2024-01-01T00:00:05,000000+00:00]\n"
+    "[7] [01400] [tty2] [carol   ] [tty2        ] [                    ] [0.0.0.0        ] [2024-01-01T00:00:06,000000+00:00]\n";
+
+std::vector<plat_login> read_all()
+{
+    std::vector<plat_login> v;
+    plat_logins_open();
+    plat_login e;
+    while (plat_logins_next(e))
+        v.push_back(e);
+    plat_logins_close();
+    return v;
+}
+
+std::string show(const std::vector<plat_login> &v)
+{
+    std::string s;
+    for (const plat_login &e : v)
+        s += "[" + e.user + "|" + e.line + "|" + e.host + "|" + std::to_string(e.pid) + "]";
+    return s;
+}
+
+class LoginFile : public ::testing::Test {
+protected:
+    std::string saved = plat_root.utmp;
+    std::string path;
+
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/vigil-utmp-XXXXXX";
+        int fd = mkstemp(tmpl);
+        ASSERT_GE(fd, 0);
+        close(fd);
+        path = tmpl;
+        plat_root.utmp = path;
+    }
+    void TearDown() override
+    {
+        plat_root.utmp = saved;
+        unlink(path.c_str());
+    }
+
+    // Writes the records of a utmpdump text into the file; false when the
+    // tool is missing or refuses.
+    bool undump(const char *text)
+    {
+        std::string cmd = "utmpdump -r -o '" + path + "' 2>/dev/null";
+        FILE *p = popen(cmd.c_str(), "w");
+        if (!p)
+            return false;
+        std::fputs(text, p);
+        return pclose(p) == 0;
+    }
+    std::string bytes()
+    {
+        std::ifstream f(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(f), {}};
+    }
+    void write(const std::string &b) { std::ofstream(path, std::ios::binary | std::ios::trunc) << b; }
+};
+
+TEST_F(LoginFile, OnlyLoginsAndTheirEndsAreSessions)
+{
+    if (!undump(every_kind))
+        GTEST_SKIP() << "utmpdump (util-linux) is needed to write a login file";
+    EXPECT_EQ(show(read_all()), "[alice|pts/0|example.org|1234][|pts/1||1300][carol|tty2||1400]");
+}
+
+TEST_F(LoginFile, DamagedFiles)
+{
+    if (!undump(every_kind))
+        GTEST_SKIP() << "utmpdump (util-linux) is needed to write a login file";
+    const std::string good = bytes();
+    const std::size_t rec = sizeof(utmpx);
+    ASSERT_EQ(good.size(), 7 * rec);
+
+    struct {
+        const char *what;
+        std::string content;
+        const char *want;
+    } const cases[] = {
+        {"cut in the middle of the sixth record", good.substr(0, 5 * rec + rec / 2), "[alice|pts/0|example.org|1234]"},
+        {"empty", "", ""},
+        {"garbage", std::string(3 * rec, '\xa5'), ""},
+        {"text", std::string(3 * rec, 'x'), ""},
+    };
+    for (const auto &c : cases) {
+        write(c.content);
+        EXPECT_EQ(show(read_all()), c.want) << c.what;
+    }
+    unlink(path.c_str());
+    EXPECT_EQ(show(read_all()), "") << "missing";
+}
+
+TEST_F(LoginFile, FieldsFilledToTheirWidth)
+{
+    utmpx u;
+    std::memset(&u, 0, sizeof u);
+    u.ut_type = USER_PROCESS;
+    u.ut_pid = 77;
+    std::memset(u.ut_user, 'u', sizeof u.ut_user);
+    std::memset(u.ut_line, 'l', sizeof u.ut_line);
+    std::memset(u.ut_host, 'h', sizeof u.ut_host);
+    write(std::string(reinterpret_cast<const char *>(&u), sizeof u));
+    std::vector<plat_login> v = read_all();
+    ASSERT_EQ(v.size(), 1u);
+    EXPECT_EQ(v[0].user, std::string(sizeof u.ut_user, 'u'));
+    EXPECT_EQ(v[0].line, std::string(sizeof u.ut_line, 'l'));
+    EXPECT_EQ(v[0].host, std::string(sizeof u.ut_host, 'h'));
+    EXPECT_EQ(v[0].pid, 77);
+}
+
+}  // namespace

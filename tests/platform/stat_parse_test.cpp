@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+#include <string>
+
+#include "platform/linux/proc_stat.h"
+
+namespace {
+
+// A stat line as the kernel writes it: pid, name, then the fields from the
+// state letter on, with the ones vigil keeps given by the test.
+std::string stat_line(const std::string &pid_and_name, char state, int ppid, int tpgid, long threads,
+                      unsigned long long start, unsigned long long vsize, long rss_pages)
+{
+    return pid_and_name + " " + state + " " + std::to_string(ppid) + " 4000 4000 34816 " + std::to_string(tpgid) +
+           " 4194560 1200 0 3 0 15 7 0 0 20 0 " + std::to_string(threads) + " 0 " + std::to_string(start) + " " +
+           std::to_string(vsize) + " " + std::to_string(rss_pages) +
+           " 18446744073709551615 94000000000000 94000000100000 140000000000000 0 0 0 65536 4 0 0 0 17 1 0 0 0 0 0\n";
+}
+
+TEST(StatLine, Fields)
+{
+    struct {
+        const char *what;
+        std::string line;
+        int pid, ppid, tpgid;
+        char state;
+        std::string comm;
+        long threads;
+        unsigned long long start, vsize, rss;
+    } const cases[] = {
+        {"a plain process", stat_line("4242 (bash)", 'S', 4000, 4242, 1, 98765, 8806400, 1300),
+         4242, 4000, 4242, 'S', "bash", 1, 98765, 8806400, 1300ull * 4096},
+        {"spaces and parentheses in the name", stat_line("77 (tmux: server) (x)", 'R', 1, -1, 2, 5, 10, 1),
+         77, 1, -1, 'R', "tmux: server) (x", 2, 5, 10, 4096},
+        {"an empty name", stat_line("78 ()", 'D', 1, -1, 1, 5, 10, 1), 78, 1, -1, 'D', "", 1, 5, 10, 4096},
+        {"a zombie", stat_line("4321 (defunct)", 'Z', 4242, -1, 1, 99000, 0, 0),
+         4321, 4242, -1, 'Z', "defunct", 1, 99000, 0, 0},
+        {"a kernel thread", stat_line("2 (kthreadd)", 'S', 0, -1, 1, 2, 0, 0), 2, 0, -1, 'S', "kthreadd", 1, 2, 0, 0},
+        {"a name longer than the record keeps", stat_line("9 (" + std::string(100, 'n') + ")", 'S', 1, -1, 1, 1, 1, 1),
+         9, 1, -1, 'S', std::string(63, 'n'), 1, 1, 1, 4096},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        proc_rec r{};
+        ASSERT_TRUE(parse_proc_stat(c.line, 4096, r));
+        EXPECT_EQ(r.pid, c.pid);
+        EXPECT_EQ(r.ppid, c.ppid);
+        EXPECT_EQ(r.tpgid, c.tpgid);
+        EXPECT_EQ(r.state, c.state);
+        EXPECT_EQ(std::string(r.comm), c.comm);
+        EXPECT_EQ(r.threads, c.threads);
+        EXPECT_EQ(r.start_ticks, c.start);
+        EXPECT_EQ(r.vsize, c.vsize);
+        EXPECT_EQ(r.rss, c.rss);
+    }
+}
+
+TEST(StatLine, KernelStatesFoldIntoTheShownLetters)
+{
+    const char *fold[][2] = {{"R", "R"}, {"S", "S"}, {"I", "S"}, {"D", "D"}, {"Z", "Z"}, {"X", "Z"},
+                             {"T", "T"}, {"t", "T"}, {"W", "?"}, {"P", "?"}, {"K", "?"}};
+    for (const auto &f : fold) {
+        proc_rec r{};
+        ASSERT_TRUE(parse_proc_stat(stat_line("5 (p)", f[0][0], 1, -1, 1, 1, 1, 1), 4096, r)) << f[0];
+        EXPECT_EQ(r.state, f[1][0]) << "kernel state " << f[0];
+    }
+}
+
+TEST(StatLine, MalformedLinesAreRefused)
+{
+    const std::string good = stat_line("5 (p)", 'S', 1, -1, 1, 1, 1, 1);
+    const std::string bad[] = {
+        "",
+        "5 (p",
+        good.substr(0, 40),                              // cut short
+        stat_line("x (p)", 'S', 1, -1, 1, 1, 1, 1),      // no pid
+        std::string(good).replace(6, 1, "SS"),           // a state of two letters
+        std::string(good).replace(8, 1, "one"),          // a parent that is no number
+    };
+    for (const std::string &line : bad) {
+        proc_rec r{};
+        EXPECT_FALSE(parse_proc_stat(line, 4096, r)) << line;
+    }
+}
+
+TEST(StatusText, EffectiveUid)
+{
+    const std::string head = "Name:\tsu\nUmask:\t0022\nState:\tS (sleeping)\nTgid:\t9\nPid:\t9\nPPid:\t1\n";
+    std::uint32_t uid = 0;
+    ASSERT_TRUE(parse_status_uid(head + "Uid:\t1000\t0\t0\t0\nGid:\t100\t100\t100\t100\n", uid));
+    EXPECT_EQ(uid, 0u);
+    ASSERT_TRUE(parse_status_uid("Uid:\t0\t4294967294\t0\t0\n", uid));
+    EXPECT_EQ(uid, 4294967294u);
+    EXPECT_FALSE(parse_status_uid(head, uid));
+    EXPECT_FALSE(parse_status_uid(head + "Uid:\t1000\n", uid));
+}
+
+}  // namespace

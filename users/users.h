@@ -1,0 +1,51 @@
+// The session list: one record per logged-in terminal line, read from the
+// login database at start and kept up to date on every tick, with running
+// counts by how each login arrived.
+#pragma once
+
+#include "core/widget.h"
+#include "platform/platform.h"
+
+struct user_entry {
+    user_entry *newer;       // towards the front of the list (the newest)
+    user_entry *older;       // towards the back (the oldest)
+    char name[33];
+    char tty[17];            // identifies the session in later updates
+    int pid;                 // login process
+    char prg[16];            // command name of the login process's parent, or "can't access"
+    char host[129];
+    int line;                // the session's line on the user list, from 0
+    bool init_parent;        // the login's parent is process 1
+};
+
+// Sessions by kind; "other" is nusers - nlocal - ntelnet - nssh.
+extern int nusers;
+extern int nlocal;
+extern int ntelnet;
+extern int nssh;
+
+// Reads the login database at start; it is read_utmpx.
+void users_init();
+// Adds every login of the database, duplicates included.
+void read_utmpx();
+// A new record from one database entry, taking the next free line; the
+// caller links and counts it. Ends the program when memory runs out.
+user_entry *alloc_user(const plat_login &e);
+// Adds delta (+1, -1) to the counters for one session whose login's parent
+// is named prg; init_parent counts it as local whatever the name.
+void ucount_add(const char *prg, bool init_parent, int delta);
+// Brings the list up to date with the database: new lines are added at the
+// bottom, ended ones removed with their pad row in w, the rows below and w's
+// bar moving up. Does not redraw.
+void users_update(widget *w);
+// "\x01N users: N local, N telnet, N ssh, N other\x03" in a static buffer
+// that the next call overwrites.
+const char *proc_ucount();
+
+// Walking the list from the oldest session (line 0) to the newest; both
+// give null past the end. The records belong to the list and live until
+// their session ends: read them, never keep them past a tick.
+const user_entry *users_oldest();
+const user_entry *users_newer(const user_entry *u);
+// The session on a line, or null.
+const user_entry *users_at_line(int line);

@@ -9,11 +9,13 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include "bars/bars.h"
 #include "core/curses_init.h"
 #include "core/loop.h"
 #include "core/widget.h"
 #include "kbd/kbd.h"
 #include "procs/procs.h"
+#include "users/ulist.h"
 #include "users/users.h"
 
 namespace {
@@ -56,8 +58,8 @@ void read_size(int &rows, int &cols)
     std::exit(0);
 }
 
-// The six regions, oldest first. Until their views exist, the bars and the
-// user list show their empty pads.
+// The six regions, oldest first; each view fills its widget's slots right
+// after the widget is made.
 void create_widgets(int rows, int cols)
 {
     auto r = static_cast<std::uint32_t>(rows);
@@ -66,19 +68,16 @@ void create_widgets(int rows, int cols)
     widget *info = scr_create(0, 0, 1, c - 1, 1, c - 1, "info", 3);
     info->flags = W_FIXED;
     mwin_msg_on(info);
-    info->refresh = scr_wrefresh;
+    info_reg(info);
 
     widget *help = scr_create(r - 1, 0, r - 1, c - 1, r - 1, c - 1, "help", 1);
     help->flags = W_FIXED;
     mwin_msg_on(help);
-    // The help line keeps to the terminal's last row, whatever its own rows say.
-    help->refresh = [](widget *w) {
-        scr_copy(w->pad, 0, 0, w->scr->last_row, 0, w->scr->last_row, w->scr->last_col);
-    };
+    hlp_reg(help);
 
     widget *ulist = scr_create(3, 0, r - 2, c - 1, 256, c - 1, "ulist", 3);
     ulist->crsr = 0;
-    ulist->refresh = scr_wrefresh;
+    ulist_reg(ulist);
 
     widget *ptree = scr_create(3, 0, r - 2, c - 1, 256, c - 1, "ptree", 3);
     ptree->crsr = 0;
@@ -88,6 +87,7 @@ void create_widgets(int rows, int cols)
     widget *input = scr_create(r - 1, 0, r - 1, c - 1, 0, 0, "input", 9);
     input->flags = W_FIXED;
     mwin_msg_on(input);
+    input_reg(input);
 }
 
 void install_signals(sigset_t &wait_mask)

@@ -1,0 +1,32 @@
+// The info bar at the top, the help line and the search line at the bottom.
+#pragma once
+
+#include "core/widget.h"
+
+// Info bar: the user counts and load averages on row 0, a status text that
+// other widgets send on row 1.
+void info_reg(widget *w);
+void info_periodic(widget *w);
+void *info_msgh(widget *w, int type, widget *sender, void *datum);
+
+// Help line: the key hints of the list in front, on the terminal's last row.
+void hlp_reg(widget *w);
+void *hlp_msgh(widget *w, int type, widget *sender, void *datum);
+void hlp_redraw(widget *w);
+void hlp_refresh(widget *w);
+
+// Search line: "/" opens it; what is typed is a case-insensitive extended
+// regular expression that the list on screen is asked to find.
+void input_reg(widget *w);
+int input_keyh(widget *w, int key);
+void input_refresh(widget *w);
+// 1 when the pattern being searched for occurs in text. Only valid while a
+// list answers a search request.
+int reg_match(const char *text);
+
+// Search modes, the datum of a search request.
+enum {
+    SEARCH_AFTER = 0,  // a match after the bar's line
+    SEARCH_FROM = 1,   // a match on the bar's line or after it
+    SEARCH_ANY = 2,    // a match on any line
+};

@@ -1,0 +1,52 @@
+#include <cstdio>
+#include <cstring>
+
+#include "bars/bars.h"
+#include "procs/procs.h"
+#include "users/users.h"
+
+namespace {
+char load_text[32];
+}
+
+void info_reg(widget *w)
+{
+    w->periodic = info_periodic;
+    w->refresh = scr_wrefresh;
+    w->msgh = info_msgh;
+}
+
+void info_periodic(widget *w)
+{
+    double loads[3] = {};
+    if (proc_getloadavg(loads, 3) == -1)
+        load_text[0] = '\0';
+    else
+        std::snprintf(load_text, sizeof load_text, "load: %.2f, %.2f, %.2f", loads[0], loads[1], loads[2]);
+
+    scr_werase(w);
+    scr_addfstr(w, proc_ucount(), 0, 0);
+
+    // Flush right. On a terminal narrower than the text its right end
+    // still sits on the last column and what does not fit goes on the left.
+    int len = static_cast<int>(std::strlen(load_text));
+    int col = static_cast<std::int32_t>(w->right) - len + 1;
+    int skip = col < 0 ? -col : 0;
+    if (skip < len)
+        scr_maddstr(w, load_text + skip, 0, col + skip, len - skip);
+}
+
+void *info_msgh(widget *w, int type, widget *, void *datum)
+{
+    if (type != snd_info)
+        return nullptr;
+    if (datum) {
+        scr_attr_set(w, A_BOLD);
+        scr_maddstr(w, static_cast<const char *>(datum), 1, static_cast<int>(w->left), -1);
+        scr_attr_set(w, A_NORMAL);
+    } else if (wmove(w->pad, 1, 0) == OK) {
+        wclrtoeol(w->pad);
+    }
+    scr_wrefresh(w);
+    return reinterpret_cast<void *>(1);
+}

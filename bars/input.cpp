@@ -1,0 +1,145 @@
+#include <cstdint>
+#include <regex.h>
+
+#include "bars/bars.h"
+#include "kbd/kbd.h"
+
+namespace {
+
+constexpr int TEXT_COL = 6;  // after the prompt "Find: "
+
+int input_col = TEXT_COL;  // where the next character goes
+int input_count = 0;       // characters typed since the line was opened
+
+// Holds a compiled pattern only while a search request is out.
+regex_t input_re;
+
+struct compiled_pattern {
+    bool ok;
+    explicit compiled_pattern(const char *text)
+        : ok(regcomp(&input_re, text, REG_EXTENDED | REG_ICASE | REG_NOSUB) == 0)
+    {
+    }
+    ~compiled_pattern()
+    {
+        if (ok)
+            regfree(&input_re);
+    }
+    compiled_pattern(const compiled_pattern &) = delete;
+    compiled_pattern &operator=(const compiled_pattern &) = delete;
+};
+
+bool is_open(const widget *w)
+{
+    return w->refresh != nullptr;
+}
+
+// The text lives only in the pad; the pattern is read back from it.
+void read_pattern(widget *w)
+{
+    char *buf = w->scr->line_buf;
+    int n = 0;
+    for (int col = TEXT_COL; col < input_col; ++col)
+        buf[n++] = static_cast<char>(wmove(w->pad, 0, col) == OK ? winch(w->pad) & 0xFF : 0xFF);
+    buf[n] = '\0';
+}
+
+// Asks the list on screen; the answer is 1 on a match, 2 on none.
+std::intptr_t ask(widget *w, int mode)
+{
+    compiled_pattern re(w->scr->line_buf);
+    if (!re.ok)
+        return 0;
+    return reinterpret_cast<std::intptr_t>(wmsg_send(w, snd_search, reinterpret_cast<void *>(std::intptr_t{mode})));
+}
+
+void search(widget *w, int mode)
+{
+    read_pattern(w);
+    // Nothing after the bar: go round from the top.
+    if (ask(w, mode) == 2 && mode == SEARCH_AFTER)
+        ask(w, SEARCH_ANY);
+    wmove(w->pad, 0, input_col);
+}
+
+// A character is refused once the text would reach past the screen row
+// (the cursor must stay on it) or past what the pattern buffer holds.
+bool room_for_one_more(const widget *w)
+{
+    int max_text = w->scr->line_size - 1;
+    return input_col < w->scr->last_col && input_col - TEXT_COL < max_text;
+}
+
+void type(widget *w, int c)
+{
+    if (input_count == 0) {
+        // The first character after opening replaces the previous text.
+        input_col = TEXT_COL;
+        if (wmove(w->pad, 0, TEXT_COL) == OK)
+            wclrtoeol(w->pad);
+    }
+    if (!room_for_one_more(w))
+        return;
+    ++input_count;
+    waddch(w->pad, static_cast<chtype>(c));
+    ++input_col;
+    search(w, SEARCH_FROM);
+}
+
+int keyh_open(widget *w, int key)
+{
+    switch (key) {
+    case KBD_ENTER:
+        if (input_col != TEXT_COL)
+            search(w, SEARCH_AFTER);
+        return 2;
+    case KBD_BS:
+        if (input_col != TEXT_COL) {
+            --input_col;
+            if (wmove(w->pad, 0, input_col) == OK)
+                wdelch(w->pad);
+        }
+        return 2;
+    case KBD_ESC:
+        w->refresh = nullptr;
+        w->redraw = nullptr;
+        curs_set(0);
+        return 2;
+    default:
+        if (key < 1 || key > 127)
+            return 0;
+        type(w, key);
+        return 2;
+    }
+}
+
+}  // namespace
+
+void input_reg(widget *w)
+{
+    w->keyh = input_keyh;
+    input_col = TEXT_COL;
+    scr_maddstr(w, "Find: ", 0, 0, -1);
+}
+
+int input_keyh(widget *w, int key)
+{
+    if (is_open(w))
+        return keyh_open(w, key);
+    if (key != '/')
+        return 0;
+    curs_set(1);
+    w->refresh = input_refresh;
+    input_count = 0;
+    return 2;
+}
+
+void input_refresh(widget *w)
+{
+    scr_copy(w->pad, 0, 0, w->scr->last_row, 0, w->scr->last_row, w->scr->last_col);
+}
+
+int reg_match(const char *text)
+{
+    return regexec(&input_re, text, 0, nullptr, REG_NOTEOL) == 0;
+}

@@ -1,0 +1,140 @@
+#include "users/ulist.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "bars/bars.h"
+#include "kbd/kbd.h"
+#include "procs/procs.h"
+#include "users/users.h"
+
+const char ulist_help[] = "[ENT]proc all[t]ree [d]etails [s]ysinfo";
+
+namespace {
+
+bool help_sent = false;
+
+bool shown(const widget *w)
+{
+    return w->refresh != nullptr;
+}
+
+const user_entry *under_bar(const widget *w)
+{
+    return users_at_line(w->crsr);
+}
+
+// The pad starts with 257 rows; a longer list makes it taller, so that
+// every session can be scrolled to.
+void make_room(widget *w)
+{
+    auto need = static_cast<std::uint32_t>(nusers);
+    if (need <= w->pad_rows)
+        return;
+    w->pad_rows = need;
+    scr_wresize(w, static_cast<int>(w->pad_rows + 1), static_cast<int>(w->pad_cols + 1));
+}
+
+bool session_matches(const user_entry *u)
+{
+    return reg_match(u->prg) || reg_match(u->name) || reg_match(u->tty) || reg_match(u->host) ||
+           reg_match(get_w(u->pid));
+}
+
+// Screen order, from the top; the mode says where the candidates start.
+void *search(widget *w, int mode)
+{
+    for (const user_entry *u = users_oldest(); u; u = users_newer(u)) {
+        if ((mode == SEARCH_FROM && u->line < w->crsr) || (mode == SEARCH_AFTER && u->line <= w->crsr))
+            continue;
+        if (session_matches(u)) {
+            scr_crsr_jmp(w, u->line);
+            return reinterpret_cast<void *>(1);
+        }
+    }
+    return reinterpret_cast<void *>(2);
+}
+
+}  // namespace
+
+void ulist_reg(widget *w)
+{
+    w->refresh = scr_wrefresh;
+    w->redraw = uredraw;
+    w->keyh = ulist_keyh;
+    w->periodic = ulist_periodic;
+    w->msgh = ulist_msgh;
+    mwin_msg_on(w);
+}
+
+void uredraw(widget *w)
+{
+    make_room(w);
+    scr_werase(w);
+    scr_output_start(w);
+    char *buf = w->scr->line_buf;
+    for (const user_entry *u = users_oldest(); u; u = users_newer(u)) {
+        scr_attr_set(w, A_BOLD);
+        int n = std::snprintf(buf, static_cast<std::size_t>(w->scr->line_size), "%-14.14s %-9.9s %-6.6s %-19.19s %s",
+                              u->prg, u->name, u->tty, u->host, get_w(u->pid));
+        scr_maddstr(w, buf, u->line, 0, n);
+    }
+    scr_output_end(w);
+}
+
+void ulist_periodic(widget *w)
+{
+    if (!help_sent) {
+        wmsg_send(w, cur_hlp, const_cast<char *>(ulist_help));
+        help_sent = true;
+    }
+    users_update(w);
+}
+
+int ulist_keyh(widget *w, int key)
+{
+    if (key == KBD_ENTER || key == 't') {
+        if (shown(w)) {
+            w->refresh = nullptr;
+            w->redraw = nullptr;
+        } else if (key == KBD_ENTER) {
+            wmsg_send(w, cur_hlp, const_cast<char *>(ulist_help));
+            w->redraw = uredraw;
+            w->refresh = scr_wrefresh;
+            w->flags |= W_DIRTY;
+        }
+        // Never consumed: the process tree has already taken its part.
+        return 1;
+    }
+    if (!shown(w))
+        return 0;
+    int r = scr_keyh(w, key);
+    if (r != 1)
+        return r;
+    if ((w->flags & W_CRSR) && under_bar(w))
+        wmsg_send(w, cur_crsr, const_cast<char *>(under_bar(w)->name));
+    return 1;
+}
+
+void *ulist_msgh(widget *w, int type, widget *, void *datum)
+{
+    const user_entry *u = under_bar(w);
+    if (type == want_upid)
+        return u ? const_cast<int *>(&u->pid) : nullptr;
+    if (!shown(w))
+        return nullptr;
+    switch (type) {
+    case want_crsr_val:
+        return const_cast<char *>(u ? u->name : "No user found");
+    case crsr_reg:
+        w->flags |= W_CRSR;
+        return nullptr;
+    case crsr_unreg:
+        w->flags &= static_cast<std::uint8_t>(~W_CRSR);
+        return nullptr;
+    case snd_search:
+        return nusers ? search(w, static_cast<int>(reinterpret_cast<std::intptr_t>(datum))) : reinterpret_cast<void *>(2);
+    default:
+        return nullptr;
+    }
+}

@@ -10,14 +10,14 @@
 namespace {
 
 struct way_out {
-  const char *name;
-  void (*act)(pty_term &);
-  // Off: the terminal is not vigil's controlling terminal, so a hang-up
-  // reaches it only as the end of its input.
-  bool controlling;
-  // The master side was closed: the terminal is gone and only the file
-  // status flags of standard input can still be read.
-  bool hangs_up;
+    const char *name;
+    void (*act)(pty_term &);
+    // Off: the terminal is not vigil's controlling terminal, so a hang-up
+    // reaches it only as the end of its input.
+    bool controlling;
+    // The master side was closed: the terminal is gone and only the file
+    // status flags of standard input can still be read.
+    bool hangs_up;
 };
 
 const way_out ways_out[] = {
@@ -31,39 +31,43 @@ const way_out ways_out[] = {
     {"EndOfInput", [](pty_term &t) { t.hang_up(); }, false, true},
 };
 
-void PrintTo(const way_out &way, std::ostream *os) { *os << way.name; }
+void PrintTo(const way_out &way, std::ostream *os)
+{
+    *os << way.name;
+}
 
 class Quit : public testing::TestWithParam<way_out> {};
 
-TEST_P(Quit, EndsWithStatusZeroAndRestoresTheTerminal) {
-  const way_out &way = GetParam();
-  term_options opt;
-  opt.controlling = way.controlling;
-  // A shell prompt left on the normal screen must be there again afterwards.
-  opt.prefix = {"sh", "-c", "printf 'prompt$ '; exec \"$@\"", "sh"};
-  pty_term t(opt);
-  ASSERT_TRUE(t.wait_for(vigil_drawn));
-  EXPECT_TRUE(t.alt_screen());
-  EXPECT_FALSE(t.cursor_visible());
-  // The terminal really is in vigil's mode, so that getting it back means something.
-  term_modes running = t.modes_now();
-  EXPECT_EQ(running.tio.c_lflag & (ICANON | ECHO), 0u) << running;
-  EXPECT_NE(running.status_flags & O_NONBLOCK, 0) << running;
-  EXPECT_TRUE(running.tio.c_lflag & ISIG) << "Ctrl+C must stay a signal: " << running;
+TEST_P(Quit, EndsWithStatusZeroAndRestoresTheTerminal)
+{
+    const way_out &way = GetParam();
+    term_options opt;
+    opt.controlling = way.controlling;
+    // A shell prompt left on the normal screen must be there again afterwards.
+    opt.prefix = {"sh", "-c", "printf 'prompt$ '; exec \"$@\"", "sh"};
+    pty_term t(opt);
+    ASSERT_TRUE(t.wait_for(vigil_drawn));
+    EXPECT_TRUE(t.alt_screen());
+    EXPECT_FALSE(t.cursor_visible());
+    // The terminal really is in vigil's mode, so that getting it back means something.
+    term_modes running = t.modes_now();
+    EXPECT_EQ(running.tio.c_lflag & (ICANON | ECHO), 0u) << running;
+    EXPECT_NE(running.status_flags & O_NONBLOCK, 0) << running;
+    EXPECT_TRUE(running.tio.c_lflag & ISIG) << "Ctrl+C must stay a signal: " << running;
 
-  way.act(t);
-  EXPECT_EQ(t.wait_exit(), 0);
+    way.act(t);
+    EXPECT_EQ(t.wait_exit(), 0);
 
-  EXPECT_EQ(t.modes_now().status_flags, t.modes_before().status_flags);
-  if (way.hangs_up)
-    return;
-  EXPECT_EQ(t.modes_now(), t.modes_before());
-  EXPECT_FALSE(t.alt_screen());
-  EXPECT_TRUE(t.cursor_visible());
-  EXPECT_EQ(t.row(0), "prompt$") << t.dump();
+    EXPECT_EQ(t.modes_now().status_flags, t.modes_before().status_flags);
+    if (way.hangs_up)
+        return;
+    EXPECT_EQ(t.modes_now(), t.modes_before());
+    EXPECT_FALSE(t.alt_screen());
+    EXPECT_TRUE(t.cursor_visible());
+    EXPECT_EQ(t.row(0), "prompt$") << t.dump();
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, Quit, testing::ValuesIn(ways_out),
                          [](const testing::TestParamInfo<way_out> &p) { return std::string(p.param.name); });
 
-}  // namespace
+} // namespace

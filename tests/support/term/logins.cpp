@@ -1,0 +1,112 @@
+#include "tests/support/term/logins.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include <utmpx.h>
+
+namespace {
+
+// Process 1 of the namespace is the shell running this, so a stand-in it
+// starts is a login whose parent is process 1, and it reaps what ends.
+// A stand-in leads a session of its own: a login process has no terminal
+// until it opens one. The file appears at the system's path only inside
+// the namespace, by mounting the test's directory over /run.
+std::string script(const std::vector<std::string> &parents)
+{
+    std::string s = "d=$1; shift\n: > \"$d/pids.new\"\n";
+    for (std::size_t i = 0; i < parents.size(); ++i) {
+        if (parents[i].empty()) {
+            s += "setsid sleep 1000 & echo $! >> \"$d/pids.new\"\n";
+            continue;
+        }
+        std::string copy = "\"$d/" + std::to_string(i) + "/" + parents[i] + "\"";
+        s += "mkdir \"$d/" + std::to_string(i) + "\" && cp /bin/sh " + copy + " || exit 125\n";
+        s += copy + " -c 'setsid sleep 1000 & wait' & p=$!\n";
+        s += "until c=$(pgrep -P $p); do sleep 0.01; done; echo $c >> \"$d/pids.new\"\n";
+    }
+    // An invisible sequence on the terminal wakes a test that waits for it.
+    s += "mv \"$d/pids.new\" \"$d/pids\"; printf '\\033[m'\n"
+         "until [ -e \"$d/utmp\" ]; do sleep 0.01; done\n"
+         "mount --bind \"$d\" /run || exit 125\n"
+         "\"$@\"\n";
+    return s;
+}
+
+template <std::size_t N> void put(char (&field)[N], const std::string &text)
+{
+    std::strncpy(field, text.c_str(), N);
+}
+
+} // namespace
+
+login_sandbox::login_sandbox(std::vector<std::string> parents) : parents_(std::move(parents))
+{
+    char dir[] = "/tmp/vigil-logins.XXXXXX";
+    if (!mkdtemp(dir))
+        throw std::runtime_error("mkdtemp failed");
+    dir_ = dir;
+}
+
+login_sandbox::~login_sandbox()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+std::string login_sandbox::unavailable()
+{
+    static const std::string why = [] {
+        const char *probe = "unshare -pfm --mount-proc --propagation private sh -c 'mount --bind /tmp /run' "
+                            ">/dev/null 2>&1";
+        return std::system(probe) == 0 ? std::string()
+                                       : std::string("cannot make a private PID and mount namespace: ") + probe;
+    }();
+    return why;
+}
+
+term_options login_sandbox::options(term_options opt) const
+{
+    opt.prefix = {"unshare", "-pfm", "--mount-proc", "--propagation", "private", "sh", "-c", script(parents_),
+                  "sh",      dir_};
+    return opt;
+}
+
+testing::AssertionResult login_sandbox::started(pty_term &t)
+{
+    std::string list = dir_ + "/pids";
+    auto ran = t.wait_for([&](const pty_term &) { return std::filesystem::exists(list); });
+    if (!ran)
+        return ran << "(waited for the stand-in login processes)";
+    std::ifstream in(list);
+    pids_.clear();
+    for (int pid; in >> pid;)
+        pids_.push_back(pid);
+    if (pids_.size() != parents_.size())
+        return testing::AssertionFailure() << pids_.size() << " of " << parents_.size() << " stand-ins started";
+    return testing::AssertionSuccess();
+}
+
+void login_sandbox::write(const std::vector<test_login> &logins) const
+{
+    std::string next = dir_ + "/utmp.new";
+    std::ofstream out(next, std::ios::binary | std::ios::trunc);
+    for (const test_login &l : logins) {
+        utmpx u{};
+        u.ut_type = l.ended ? DEAD_PROCESS : USER_PROCESS;
+        u.ut_pid = pids_.at(static_cast<std::size_t>(l.proc));
+        put(u.ut_line, l.line);
+        // As logout(3) leaves it: an ended login's record keeps its line only.
+        if (!l.ended) {
+            put(u.ut_user, l.user);
+            put(u.ut_host, l.host);
+        }
+        out.write(reinterpret_cast<const char *>(&u), sizeof u);
+    }
+    out.close();
+    // Renamed into place, so that the program never reads half a file.
+    std::filesystem::rename(next, dir_ + "/utmp");
+}

@@ -1,0 +1,46 @@
+// Logins of a test's own. The program runs in a private PID and mount
+// namespace where processes stand in for login processes and a login
+// accounting file that the test writes lies at the system's path, so the
+// host's records are neither read nor touched.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/support/term/pty_term.h"
+
+struct test_login {
+    int proc = 0; // which stand-in login process, an index into the parents
+    std::string user;
+    std::string line;
+    std::string host;
+    bool ended = false; // the line's login has ended
+};
+
+class login_sandbox {
+public:
+    // One stand-in login process per parent: "" starts it straight from the
+    // namespace's process 1, any other word from a shell copied under that
+    // name, which thus becomes the parent's command name.
+    explicit login_sandbox(std::vector<std::string> parents);
+    // Removes the files; the namespace ends with the program's terminal.
+    ~login_sandbox();
+    login_sandbox(const login_sandbox &) = delete;
+    login_sandbox &operator=(const login_sandbox &) = delete;
+
+    // Why this machine cannot host the sandbox, or "" when it can.
+    static std::string unavailable();
+
+    // `opt` with its command run inside the namespace, started once the
+    // first accounting file is written.
+    term_options options(term_options opt = {}) const;
+    // Until the stand-ins run, feeding `t` meanwhile.
+    testing::AssertionResult started(pty_term &t);
+    // Replaces the whole accounting file at once, records in this order.
+    void write(const std::vector<test_login> &logins) const;
+
+private:
+    std::vector<std::string> parents_;
+    std::string dir_;
+    std::vector<int> pids_; // the stand-ins' pids inside the namespace
+};

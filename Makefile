@@ -1,8 +1,8 @@
 # The two commands of the README: `make run` and `make test`.
 # Both install the Debian packages the build needs when they are missing.
 
-PACKAGES := cmake make g++ clang libncurses-dev libgtest-dev libgmock-dev \
-            libbenchmark-dev libvterm-dev util-linux tmux locales
+PACKAGES := cmake make g++ clang libncurses-dev libgtest-dev \
+            libbenchmark-dev libvterm-dev util-linux ncurses-base
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: run test build deps fuzz bench clean

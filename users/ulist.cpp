@@ -118,14 +118,17 @@ int ulist_keyh(widget *w, int key)
 
 void *ulist_msgh(widget *w, int type, widget *, void *datum)
 {
-    const user_entry *u = under_bar(w);
-    if (type == want_upid)
+    if (type == want_upid) {
+        const user_entry *u = under_bar(w);
         return u ? const_cast<int *>(&u->pid) : nullptr;
+    }
     if (!shown(w))
         return nullptr;
     switch (type) {
-    case want_crsr_val:
+    case want_crsr_val: {
+        const user_entry *u = under_bar(w);
         return const_cast<char *>(u ? u->name : "No user found");
+    }
     case crsr_reg:
         w->flags |= W_CRSR;
         return nullptr;

@@ -8,19 +8,34 @@
 // and the shared code decides what the user sees.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Where the backend finds the host. Start-up leaves the system's paths in
 // place; backend tests point it at fixture files. Users never see it.
 struct plat_roots {
     std::string proc = "/proc";
+    std::string sys = "/sys";
     std::string utmp = "/var/run/utmp";
 };
 extern plat_roots plat_root;
 
 // ---- processes -----------------------------------------------------------
+
+// Process states as both backends number them (FreeBSD's own ki_stat
+// values); 0 when the state is none of these.
+enum : int {
+    PS_NEW = 1,
+    PS_RUNNING = 2,
+    PS_SLEEPING = 3,
+    PS_STOPPED = 4,
+    PS_ZOMBIE = 5,
+    PS_WAITING = 6,
+    PS_LOCK = 7,
+};
 
 // One process. A plain record: the table read hands out a zero-filled
 // array of them.
@@ -29,21 +44,23 @@ struct proc_rec {
     int ppid;
     int tpgid;                   // foreground group of the controlling terminal; -1: none
     char state;                  // R running, S sleeping, D disk wait, Z zombie, T stopped, ? other
+    int state_code;              // PS_RUNNING ...; 0: none of them
     char comm[64];               // command name, always terminated
-    std::uint64_t start_ticks;   // start time in clock ticks after boot
+    std::int64_t start;          // start time in seconds since the epoch; -1 unknown
     long threads;
     std::uint64_t vsize;         // virtual size in bytes
     std::uint64_t rss;           // resident size in bytes
-    std::uint32_t uid;           // effective uid
 };
 
 // Reads one process; false when it does not exist or cannot be read.
 bool plat_proc(int pid, proc_rec &out);
 
-// Reads the whole process table. Stores in *out a newly allocated,
-// zero-filled array (std::calloc; the caller releases it with std::free)
-// and returns the number of records in it. On failure returns 0 and *out
-// holds null or an array for the caller to free: *out is always freeable.
+// Reads the whole process table, one record per process (never one per
+// thread). Stores in *out a newly allocated, zero-filled array (std::calloc;
+// the caller releases it with std::free) and returns the number of records
+// in it. On failure returns 0 and *out holds null or an array for the
+// caller to free: *out is always freeable. This runs on every tick for
+// every process: it reads no more per process than one record.
 int plat_proc_table(proc_rec **out);
 
 // Copies the raw argument vector (arguments each ended by a zero byte, as
@@ -55,20 +72,52 @@ long plat_cmdline(int pid, char *buf, std::size_t len);
 // Whether argument vectors can be read at all on this host.
 bool plat_can_read_cmdlines();
 
-// The uid owning the process's entry in the process file system; false
-// when there is none.
+// The uid owning the process's entry in the process file system, or, where
+// there is none, the process's effective uid; false when neither is known.
 bool plat_proc_owner(int pid, std::uint32_t &uid);
+
+// The effective uid of the process; false when it cannot be read.
+bool plat_proc_euid(int pid, std::uint32_t &uid);
+
+// The path of the process's executable; false when it cannot be read.
+bool plat_proc_exe(int pid, std::string &path);
+
+// One entry of a process's open-file list. Entries that are not
+// descriptors (the executable, the working and the root directory) have
+// fd -1 and come first, as the system lists them; the descriptors follow in
+// ascending order.
+struct plat_file {
+    int fd = -1;
+    int type = 0;      // PF_VNODE ... as FreeBSD numbers descriptor types; others mean "other"
+    int uflags = 0;    // PF_RDIR, PF_CDIR, PF_TEXT
+    std::string path;  // empty when the entry has none
+};
+enum : int { PF_VNODE = 1, PF_FIFO = 2, PF_SOCKET = 3, PF_PIPE = 4, PF_KQUEUE = 6, PF_SHM = 9, PF_OTHER = 11 };
+enum : int { PF_RDIR = 1, PF_CDIR = 2, PF_TEXT = 8 };
+
+// The open-file list; false (and out empty) when it cannot be read.
+bool plat_proc_files(int pid, std::vector<plat_file> &out);
 
 // ---- accounts ------------------------------------------------------------
 
 // The login name of uid in the password database; false when it has none.
 bool plat_user_name(std::uint32_t uid, std::string &name);
 
+// A password-database entry.
+struct plat_passwd {
+    std::string name;
+    std::string dir;
+    std::uint32_t uid = 0;
+    std::uint32_t gid = 0;
+    std::string shell;
+    std::string gecos;
+};
+// The entry of a login name; false when there is none.
+bool plat_user_by_name(const char *name, plat_passwd &out);
+
 // ---- logins --------------------------------------------------------------
 
-// One entry of the login database: a login (user set) or an ended session
-// (user empty, line kept). Every other kind of record is skipped by the
-// backend.
+// One live login of the login database.
 struct plat_login {
     std::string user;
     std::string line;
@@ -76,15 +125,89 @@ struct plat_login {
     int pid = 0;
 };
 
-// A walk over the login database, in the database's order, mirroring
-// setutxent/getutxent/endutxent. A database that cannot be read yields no
-// entries.
-void plat_logins_open();
-bool plat_logins_next(plat_login &out);
-void plat_logins_close();
+// Every live login, in the database's order; ended sessions and every other
+// kind of record are left out. False when the database cannot be read (an
+// empty database is a true with no entries). Never waits on a lock.
+bool plat_logins(std::vector<plat_login> &out);
 
 // ---- load ----------------------------------------------------------------
 
 // Up to n (at most 3) load averages into loads, as getloadavg(3): returns
 // the number of samples stored, or -1 when they cannot be read.
 int plat_loadavg(double *loads, int n);
+
+// ---- the system ----------------------------------------------------------
+
+// Boot time in seconds since the epoch; false when it cannot be read.
+bool plat_boot_time(std::int64_t &secs);
+
+// Processor time counters in the order user, nice, system, interrupt, idle.
+using plat_cpu_counters = std::array<long, 5>;
+// Over all processors; false when they cannot be read.
+bool plat_cpu_total(plat_cpu_counters &out);
+// The number of processors, or -1.
+int plat_cpu_count();
+// One entry per processor for ncpu processors; false when they cannot be
+// read.
+bool plat_cpu_each(int ncpu, std::vector<plat_cpu_counters> &out);
+
+// Memory figures; a figure that cannot be read is left 0.
+struct plat_mem {
+    int page_size = 0;
+    std::uint32_t free = 0, active = 0, inactive = 0, laundry = 0, wired = 0;  // pages
+    std::uint64_t bufspace = 0, swap_total = 0, realmem = 0, physmem = 0;     // bytes
+};
+void plat_mem_info(plat_mem &out);
+// Swap over all devices in pages; false when it cannot be read.
+bool plat_swap_info(std::uint32_t &total, std::uint32_t &used);
+
+// Open files, the most files the system allows, and the used file nodes of
+// the root file system; -1 when unknown.
+long plat_open_files();
+long plat_max_files();
+long plat_used_inodes();
+
+// A loaded kernel module.
+struct plat_module {
+    std::string name;
+    std::size_t size = 0;
+    int refs = 0;
+    std::uintptr_t address = 0;
+};
+// The modules in load order. False when the list cannot be read; what was
+// read before a failure stays in out.
+bool plat_modules(std::vector<plat_module> &out);
+
+// A filesystem type and its flags, as FreeBSD's VFCF_ bits.
+struct plat_fstype {
+    std::string name;
+    std::uint32_t flags = 0;
+};
+enum : std::uint32_t {
+    FSF_STATIC = 0x10000,
+    FSF_NETWORK = 0x20000,
+    FSF_READONLY = 0x40000,
+    FSF_SYNTHETIC = 0x80000,
+    FSF_LOOPBACK = 0x100000,
+    FSF_UNICODE = 0x200000,
+    FSF_JAIL = 0x400000,
+    FSF_DELEGADMIN = 0x800000,
+};
+bool plat_fstypes(std::vector<plat_fstype> &out);
+
+// A whole disk or a partition, with its size in bytes.
+struct plat_partition {
+    std::string name;
+    std::int64_t size = 0;
+};
+bool plat_partitions(std::vector<plat_partition> &out);
+
+// The device tree in pre-order (each device before its children), the root
+// itself left out.
+struct plat_device {
+    std::string name;
+    std::string driver;
+    bool has_driver = false;
+    bool attached = false;  // attached to a driver, or busy
+};
+bool plat_devices(std::vector<plat_device> &out);

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "core/curses_init.h"
 #include "procs/procs.h"
@@ -43,9 +44,9 @@ void copy_field(char (&dst)[N], const std::string &src)
 
 // Lines are compared over the width the record keeps, so a line name that
 // fills it still finds its session.
-bool same_line(const user_entry *u, const plat_login &e)
+bool same_session(const user_entry *u, const plat_login &e)
 {
-    return std::strncmp(u->tty, e.line.c_str(), sizeof u->tty - 1) == 0;
+    return u->pid == e.pid && std::strncmp(u->tty, e.line.c_str(), sizeof u->tty - 1) == 0;
 }
 
 void add_session(const plat_login &e)
@@ -55,12 +56,23 @@ void add_session(const plat_login &e)
     ucount_add(u->prg, u->init_parent, +1);
 }
 
-user_entry *newest_on_line(const plat_login &e)
+bool listed(const plat_login &e)
 {
     for (user_entry *u = user_list.older; u != &user_list; u = u->older)
-        if (same_line(u, e))
-            return u;
-    return nullptr;
+        if (same_session(u, e))
+            return true;
+    return false;
+}
+
+// The live logins of the database whose process still runs: a record
+// whose login process is gone (its daemon was killed, say) ended without
+// anyone writing so.
+bool read_live(std::vector<plat_login> &live)
+{
+    if (!plat_logins(live))
+        return false;
+    std::erase_if(live, [](const plat_login &e) { return get_ppid(e.pid) == -1; });
+    return true;
 }
 
 void remove_session(widget *w, user_entry *u)
@@ -101,23 +113,29 @@ user_entry *alloc_user(const plat_login &e)
 
 void ucount_add(const char *prg, bool init_parent, int delta)
 {
+    bool ssh = std::strncmp(prg, "sshd", 4) == 0;
+    bool telnet = std::strncmp(prg, "telnetd", 7) == 0;
+    bool init = std::strncmp(prg, "init", 4) == 0;
     nusers += delta;
-    if (std::strncmp(prg, "sshd", 4) == 0)
+    if (ssh)
         nssh += delta;
-    if (std::strncmp(prg, "telnetd", 7) == 0)
+    if (telnet)
         ntelnet += delta;
-    if (std::strncmp(prg, "init", 4) == 0 || init_parent)
+    // Process 1 is the system's init whatever it is called, unless its name
+    // already told how the login came (a container whose first process is
+    // an ssh daemon).
+    if (init || (init_parent && !ssh && !telnet))
         nlocal += delta;
 }
 
 void read_utmpx()
 {
-    plat_logins_open();
-    plat_login e;
-    while (plat_logins_next(e))
-        if (!e.user.empty())
+    std::vector<plat_login> live;
+    if (!read_live(live))
+        return;
+    for (const plat_login &e : live)
+        if (!listed(e))
             add_session(e);
-    plat_logins_close();
 }
 
 void users_init()
@@ -125,22 +143,25 @@ void users_init()
     read_utmpx();
 }
 
+// A session is its line and its login process. Every listed session the
+// database no longer holds goes (an ended login leaves the active database
+// on some systems and leaves a record of its end on others, which is not
+// always after its start); every live login not yet listed comes at the
+// bottom. A read that fails changes nothing: the logins did not end.
 void users_update(widget *w)
 {
-    plat_logins_open();
-    plat_login e;
-    while (plat_logins_next(e)) {
-        user_entry *u = newest_on_line(e);
-        if (!e.user.empty()) {
-            // A listed line keeps the user, host and login program it was
-            // first seen with until its session is seen to end.
-            if (!u)
-                add_session(e);
-        } else if (u) {
+    std::vector<plat_login> live;
+    if (!read_live(live))
+        return;
+    for (user_entry *u = user_list.newer; u != &user_list;) {
+        user_entry *next = u->newer;
+        if (std::none_of(live.begin(), live.end(), [u](const plat_login &e) { return same_session(u, e); }))
             remove_session(w, u);
-        }
+        u = next;
     }
-    plat_logins_close();
+    for (const plat_login &e : live)
+        if (!listed(e))
+            add_session(e);
 }
 
 const char *proc_ucount()

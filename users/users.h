@@ -26,17 +26,20 @@ extern int nssh;
 
 // Reads the login database at start; it is read_utmpx.
 void users_init();
-// Adds every login of the database, duplicates included.
+// Adds every live login of the database: one session per line and login
+// process. A login whose process is gone is none.
 void read_utmpx();
 // A new record from one database entry, taking the next free line; the
 // caller links and counts it. Ends the program when memory runs out.
 user_entry *alloc_user(const plat_login &e);
 // Adds delta (+1, -1) to the counters for one session whose login's parent
-// is named prg; init_parent counts it as local whatever the name.
+// is named prg; init_parent (the parent is process 1) counts it as local
+// unless the name says ssh or telnet.
 void ucount_add(const char *prg, bool init_parent, int delta);
-// Brings the list up to date with the database: new lines are added at the
-// bottom, ended ones removed with their pad row in w, the rows below and w's
-// bar moving up. Does not redraw.
+// Brings the list up to date with the database: sessions (a line and its
+// login process) no longer there are removed with their pad row in w, the
+// rows below and w's bar moving up; new ones are added at the bottom. A
+// failed read changes nothing. Does not redraw.
 void users_update(widget *w);
 // "\x01N users: N local, N telnet, N ssh, N other\x03" in a static buffer
 // that the next call overwrites.

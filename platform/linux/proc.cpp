@@ -46,21 +46,32 @@ std::vector<int> table_pids;
 
 }  // namespace
 
+// One stat read: everything the record holds. The start time comes in clock
+// ticks after boot and is made a calendar time with the boot time, read once.
 bool plat_proc(int pid, proc_rec &out)
 {
     static const std::size_t page_size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    // A stat line is about 300 bytes; status has the uid within its first
-    // dozen lines.
-    char buf[4096];
+    static const long ticks_per_sec = sysconf(_SC_CLK_TCK);
+    static std::int64_t boot = -1;
+    // A stat line is about 300 bytes.
+    char buf[1024];
     long n = read_pid_file(pid, "/stat", buf, sizeof buf);
-    proc_rec r;
-    if (n <= 0 || !parse_proc_stat({buf, static_cast<std::size_t>(n)}, page_size, r))
+    std::uint64_t ticks = 0;
+    if (n <= 0 || !parse_proc_stat({buf, static_cast<std::size_t>(n)}, page_size, out, ticks))
         return false;
-    n = read_pid_file(pid, "/status", buf, sizeof buf);
-    if (n <= 0 || !parse_status_uid({buf, static_cast<std::size_t>(n)}, r.uid))
-        return false;
-    out = r;
+    if (boot < 0 && !plat_boot_time(boot))
+        boot = -1;
+    if (boot >= 0 && ticks_per_sec > 0)
+        out.start = boot + static_cast<std::int64_t>(ticks / static_cast<std::uint64_t>(ticks_per_sec));
     return true;
+}
+
+bool plat_proc_euid(int pid, std::uint32_t &uid)
+{
+    // status has the uid within its first dozen lines.
+    char buf[4096];
+    long n = read_pid_file(pid, "/status", buf, sizeof buf);
+    return n > 0 && parse_status_uid({buf, static_cast<std::size_t>(n)}, uid);
 }
 
 int plat_proc_table(proc_rec **out)

@@ -25,6 +25,23 @@ char fold_state(char k)
     }
 }
 
+// The numbering both backends share; an idle kernel thread and a disk wait
+// are sleeping too.
+int state_code(char k)
+{
+    switch (k) {
+    case 'R': return PS_RUNNING;
+    case 'S':
+    case 'I':
+    case 'D': return PS_SLEEPING;
+    case 'T':
+    case 't': return PS_STOPPED;
+    case 'Z':
+    case 'X': return PS_ZOMBIE;
+    default: return 0;
+    }
+}
+
 template <typename T>
 bool to_num(std::string_view s, T &v)
 {
@@ -39,7 +56,7 @@ enum : std::size_t { F_STATE = 0, F_PPID = 1, F_TPGID = 5, F_THREADS = 17, F_STA
 
 }  // namespace
 
-bool parse_proc_stat(std::string_view text, std::size_t page_size, proc_rec &out)
+bool parse_proc_stat(std::string_view text, std::size_t page_size, proc_rec &out, std::uint64_t &start_ticks)
 {
     // The command name may hold spaces and parentheses of its own, but the
     // kernel writes nothing after it that could hold a ")".
@@ -65,17 +82,21 @@ bool parse_proc_stat(std::string_view text, std::size_t page_size, proc_rec &out
 
     proc_rec r{};
     std::uint64_t rss_pages = 0;
+    std::uint64_t ticks = 0;
     if (!to_num(text.substr(0, open), r.pid) || !to_num(f[F_PPID], r.ppid) ||
         !to_num(f[F_TPGID], r.tpgid) || !to_num(f[F_THREADS], r.threads) ||
-        !to_num(f[F_START], r.start_ticks) || !to_num(f[F_VSIZE], r.vsize) ||
+        !to_num(f[F_START], ticks) || !to_num(f[F_VSIZE], r.vsize) ||
         !to_num(f[F_RSS], rss_pages))
         return false;
     r.state = fold_state(f[F_STATE][0]);
+    r.state_code = state_code(f[F_STATE][0]);
+    r.start = -1;
     r.rss = rss_pages * page_size;
     std::string_view comm = text.substr(open + 2, close - open - 2);
     std::size_t len = std::min(comm.size(), sizeof r.comm - 1);
     std::memcpy(r.comm, comm.data(), len);
     out = r;
+    start_ticks = ticks;
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include <csignal>
+#include <ctime>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -88,7 +89,13 @@ TEST_F(LiveHost, OwnProcess)
     EXPECT_EQ(r.ppid, getppid());
     EXPECT_EQ(r.state, 'R');
     EXPECT_STREQ(r.comm, "platform_tests");
-    EXPECT_EQ(r.uid, geteuid());
+    std::uint32_t euid = 0;
+    ASSERT_TRUE(plat_proc_euid(getpid(), euid));
+    EXPECT_EQ(euid, geteuid());
+    EXPECT_EQ(r.state_code, PS_RUNNING);
+    // Started within this test run, as the wall clock tells.
+    EXPECT_LE(r.start, static_cast<std::int64_t>(time(nullptr)));
+    EXPECT_GT(r.start, static_cast<std::int64_t>(time(nullptr)) - 600);
     EXPECT_GE(r.threads, 1);
     EXPECT_GT(r.vsize, r.rss);
     EXPECT_GT(r.rss, 0u);

@@ -41,14 +41,15 @@ TEST(StatLine, Fields)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         proc_rec r{};
-        ASSERT_TRUE(parse_proc_stat(c.line, 4096, r));
+        std::uint64_t ticks = 0;
+        ASSERT_TRUE(parse_proc_stat(c.line, 4096, r, ticks));
         EXPECT_EQ(r.pid, c.pid);
         EXPECT_EQ(r.ppid, c.ppid);
         EXPECT_EQ(r.tpgid, c.tpgid);
         EXPECT_EQ(r.state, c.state);
         EXPECT_EQ(std::string(r.comm), c.comm);
         EXPECT_EQ(r.threads, c.threads);
-        EXPECT_EQ(r.start_ticks, c.start);
+        EXPECT_EQ(ticks, c.start);
         EXPECT_EQ(r.vsize, c.vsize);
         EXPECT_EQ(r.rss, c.rss);
     }
@@ -56,12 +57,20 @@ TEST(StatLine, Fields)
 
 TEST(StatLine, KernelStatesFoldIntoTheShownLetters)
 {
-    const char *fold[][2] = {{"R", "R"}, {"S", "S"}, {"I", "S"}, {"D", "D"}, {"Z", "Z"}, {"X", "Z"},
-                             {"T", "T"}, {"t", "T"}, {"W", "?"}, {"P", "?"}, {"K", "?"}};
+    // The letter shown, and the state number both backends share.
+    struct {
+        char kernel, shown;
+        int code;
+    } const fold[] = {{'R', 'R', PS_RUNNING}, {'S', 'S', PS_SLEEPING}, {'I', 'S', PS_SLEEPING},
+                      {'D', 'D', PS_SLEEPING}, {'Z', 'Z', PS_ZOMBIE},   {'X', 'Z', PS_ZOMBIE},
+                      {'T', 'T', PS_STOPPED},  {'t', 'T', PS_STOPPED},  {'W', '?', 0},
+                      {'P', '?', 0},           {'K', '?', 0}};
     for (const auto &f : fold) {
         proc_rec r{};
-        ASSERT_TRUE(parse_proc_stat(stat_line("5 (p)", f[0][0], 1, -1, 1, 1, 1, 1), 4096, r)) << f[0];
-        EXPECT_EQ(r.state, f[1][0]) << "kernel state " << f[0];
+        std::uint64_t ticks = 0;
+        ASSERT_TRUE(parse_proc_stat(stat_line("5 (p)", f.kernel, 1, -1, 1, 1, 1, 1), 4096, r, ticks)) << f.kernel;
+        EXPECT_EQ(r.state, f.shown) << "kernel state " << f.kernel;
+        EXPECT_EQ(r.state_code, f.code) << "kernel state " << f.kernel;
     }
 }
 
@@ -78,7 +87,8 @@ TEST(StatLine, MalformedLinesAreRefused)
     };
     for (const std::string &line : bad) {
         proc_rec r{};
-        EXPECT_FALSE(parse_proc_stat(line, 4096, r)) << line;
+        std::uint64_t ticks = 0;
+        EXPECT_FALSE(parse_proc_stat(line, 4096, r, ticks)) << line;
     }
 }
 

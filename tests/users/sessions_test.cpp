@@ -61,8 +61,7 @@ protected:
     void TearDown() override
     {
         fake_logins_clear();
-        for (const user_entry *u = users_oldest(); u; u = users_newer(u))
-            fake_login("", u->tty, "", 0);
+        fake_logins_fail(false);
         users_update(w);
         EXPECT_EQ(users_oldest(), nullptr);
         EXPECT_EQ(std::string(proc_ucount()), "\x01" "0 users: 0 local, 0 telnet, 0 ssh, 0 other\x03");
@@ -102,14 +101,25 @@ TEST_F(Sessions, CountsByLoginProgram)
     }
 }
 
-TEST_F(Sessions, ProcessOneIsLocalWhateverItsName)
+TEST_F(Sessions, ProcessOneIsLocalUnlessItsNameSaysOtherwise)
 {
     login_with_parent(0, "root", "tty1", "systemd", 1);
-    login_with_parent(1, "bob", "tty2", "systemd", 1);
-    login_with_parent(2, "carol", "pts/0", "systemd");  // a process 1 in name only
+    login_with_parent(1, "bob", "pts/1", "systemd");  // a process 1 in name only
     users_init();
-    EXPECT_EQ(std::string(proc_ucount()), "\x01" "3 users: 2 local, 0 telnet, 0 ssh, 1 other\x03");
+    EXPECT_EQ(std::string(proc_ucount()), "\x01" "2 users: 1 local, 0 telnet, 0 ssh, 1 other\x03");
     EXPECT_STREQ(users_at_line(0)->prg, "systemd");
+    TearDown();
+
+    // A container whose first process is the ssh daemon: each login counts
+    // once, as ssh, and going takes back exactly what coming gave.
+    fake_reset();
+    login_with_parent(0, "alice", "pts/0", "sshd", 1);
+    login_with_parent(1, "bob", "pts/2", "sshd", 1);
+    users_init();
+    EXPECT_EQ(std::string(proc_ucount()), "\x01" "2 users: 0 local, 0 telnet, 2 ssh, 0 other\x03");
+    fake_logins_clear();
+    users_update(w);
+    EXPECT_EQ(std::string(proc_ucount()), "\x01" "0 users: 0 local, 0 telnet, 0 ssh, 0 other\x03");
 }
 
 TEST_F(Sessions, RecordFields)
@@ -118,8 +128,9 @@ TEST_F(Sessions, RecordFields)
     const std::string long_host(200, 'h');
     fake_process({.pid = 600, .ppid = 1, .name = "averyveryverylongparent"});
     fake_process({.pid = 100, .ppid = 600, .name = "login"});
+    fake_process({.pid = 101, .ppid = 4242, .name = "orphan"});  // its parent is gone
     fake_login(long_user, "pts/7", long_host, 100);
-    fake_login("gone", "pts/8", "", 4242);  // no such process
+    fake_login("dana", "pts/8", "", 101);
     users_init();
     const user_entry *u = users_at_line(0);
     ASSERT_NE(u, nullptr);
@@ -132,30 +143,65 @@ TEST_F(Sessions, RecordFields)
     EXPECT_EQ(users_at_line(2), nullptr);
 }
 
-TEST_F(Sessions, DuplicateLinesAtStartAreAllListed)
+// A session is a line and its login process: two logins on one line are
+// two sessions, and the same login read twice is one.
+TEST_F(Sessions, ASessionIsALineAndItsLoginProcess)
 {
     login_with_parent(0, "alice", "pts/0", "sshd");
     login_with_parent(1, "bob", "pts/0", "sshd");
+    fake_login("alice", "pts/0", "host0", 100);
     users_init();
     EXPECT_EQ(oldest_first(), (std::vector<listed>{{"alice", "pts/0", 0}, {"bob", "pts/0", 1}}));
 
-    // An end takes the newest session on that line.
+    // Bob's login ends; alice's stays.
     fake_logins_clear();
-    fake_login("", "pts/0", "", 0);
+    fake_login("alice", "pts/0", "host0", 100);
     users_update(w);
     EXPECT_EQ(oldest_first(), (std::vector<listed>{{"alice", "pts/0", 0}}));
+
+    // The line is reused by a new login while the old record is still
+    // there: both are listed, the new one at the bottom.
+    login_with_parent(2, "carol", "pts/0", "telnetd");
+    users_update(w);
+    EXPECT_EQ(oldest_first(), (std::vector<listed>{{"alice", "pts/0", 0}, {"carol", "pts/0", 1}}));
+    EXPECT_EQ(ntelnet, 1);
+
+    // A login whose record changes its user but not its process keeps the
+    // record it was first seen with.
+    fake_logins_clear();
+    fake_login("mallory", "pts/0", "elsewhere", 100);
+    fake_login("carol", "pts/0", "host2", 102);
+    users_update(w);
+    EXPECT_EQ(oldest_first(), (std::vector<listed>{{"alice", "pts/0", 0}, {"carol", "pts/0", 1}}));
 }
 
-TEST_F(Sessions, AReusedLineKeepsItsRecordUntilItEnds)
+// A login record that outlives its process (its daemon was killed) is no
+// login: it is not listed, and a listed one goes at the next tick.
+TEST_F(Sessions, ALoginWhoseProcessIsGoneIsNone)
 {
-    login_with_parent(0, "alice", "pts/1", "sshd");
+    login_with_parent(0, "alice", "pts/0", "sshd");
+    login_with_parent(1, "bob", "pts/1", "sshd");
+    fake_login("ghost", "pts/2", "", 4242);  // no such process
     users_init();
-    fake_logins_clear();
-    login_with_parent(1, "bob", "pts/1", "telnetd");
+    EXPECT_EQ(oldest_first(), (std::vector<listed>{{"alice", "pts/0", 0}, {"bob", "pts/1", 1}}));
+
+    fake_process_gone(100);
     users_update(w);
-    EXPECT_EQ(oldest_first(), (std::vector<listed>{{"alice", "pts/1", 0}}));
-    EXPECT_STREQ(users_at_line(0)->prg, "sshd");
-    EXPECT_EQ(ntelnet, 0);
+    EXPECT_EQ(oldest_first(), (std::vector<listed>{{"bob", "pts/1", 0}}));
+    EXPECT_EQ(std::string(proc_ucount()), "\x01" "1 users: 0 local, 0 telnet, 1 ssh, 0 other\x03");
+}
+
+TEST_F(Sessions, AFailedReadKeepsTheList)
+{
+    login_with_parent(0, "alice", "pts/0", "sshd");
+    users_init();
+    fake_logins_fail(true);
+    users_update(w);
+    EXPECT_EQ(oldest_first(), (std::vector<listed>{{"alice", "pts/0", 0}}));
+    fake_logins_fail(false);
+    fake_logins_clear();
+    users_update(w);
+    EXPECT_EQ(oldest_first(), (std::vector<listed>{}));
 }
 
 TEST_F(Sessions, AnEndedSessionTakesItsRowAndTheRowsBelowMoveUp)
@@ -176,7 +222,8 @@ TEST_F(Sessions, AnEndedSessionTakesItsRowAndTheRowsBelowMoveUp)
 
         fake_logins_clear();
         for (int n = 0; n < 5; ++n)
-            fake_login(n == 2 ? "" : "u" + std::to_string(n), "tty" + std::to_string(n), "", 100 + n);
+            if (n != 2)
+                fake_login("u" + std::to_string(n), "tty" + std::to_string(n), "", 100 + n);
         users_update(w);
         EXPECT_EQ(oldest_first(), (std::vector<listed>{
                                       {"u0", "tty0", 0}, {"u1", "tty1", 1}, {"u3", "tty3", 2}, {"u4", "tty4", 3}}));
@@ -187,8 +234,7 @@ TEST_F(Sessions, AnEndedSessionTakesItsRowAndTheRowsBelowMoveUp)
         EXPECT_EQ(pad_text(w->pad, 4, 0, 9), std::string(10, ' '));
         EXPECT_EQ(w->crsr, c.crsr_after);
 
-        // The ended record stays in the database; the next login takes the
-        // bottom line.
+        // The next login takes the bottom line.
         login_with_parent(5, "u5", "tty5", "sshd");
         users_update(w);
         ASSERT_NE(users_at_line(4), nullptr);
@@ -200,33 +246,29 @@ TEST_F(Sessions, AnEndedSessionTakesItsRowAndTheRowsBelowMoveUp)
 TEST_F(Sessions, LineNamesAreComparedOverSixteenBytes)
 {
     const std::string sixteen = "pts/abcdefghijkl";
-    const std::string longer = sixteen + "mnop";
-    login_with_parent(0, "alice", sixteen, "sshd");
-    login_with_parent(1, "bob", longer, "sshd");
+    login_with_parent(0, "alice", sixteen + "mnop", "sshd");
     users_init();
-    EXPECT_STREQ(users_at_line(1)->tty, sixteen.c_str());
-
+    EXPECT_STREQ(users_at_line(0)->tty, sixteen.c_str());
     users_update(w);
-    EXPECT_EQ(nusers, 2) << "both lines are still listed, no new session";
-
-    fake_logins_clear();
-    fake_login("", sixteen, "", 0);
-    fake_login("", sixteen, "", 0);
-    users_update(w);
-    EXPECT_EQ(nusers, 0);
+    EXPECT_EQ(nusers, 1) << "the login is still listed, no new session";
 }
 
 TEST_F(Sessions, MoreSessionsThanThePadHasRows)
 {
     const int many = 300;
+    auto read = [](int skip1, int skip2) {
+        fake_logins_clear();
+        for (int n = 0; n < many; ++n)
+            if (n != skip1 && n != skip2)
+                fake_login("u" + std::to_string(n), "pts/" + std::to_string(n), "", 100 + n);
+    };
     for (int n = 0; n < many; ++n)
-        fake_login("u" + std::to_string(n), "pts/" + std::to_string(n), "", 100 + n);
+        fake_process({.pid = 100 + n, .ppid = 1, .name = "login"});
+    read(-1, -1);
     users_init();
     ASSERT_EQ(nusers, many);
 
-    fake_logins_clear();
-    fake_login("", "pts/280", "", 0);
-    fake_login("", "pts/10", "", 0);
+    read(280, 10);
     users_update(w);
     int expect = 0;
     for (const user_entry *u = users_oldest(); u; u = users_newer(u))

@@ -117,7 +117,7 @@ TEST(UserList, SessionsComeAndGoBetweenTicks)
     s.keys({KBD_END});
     ASSERT_EQ(s.ulist->crsr, 4);
 
-    fake_login("", "pts/2", "", 0);  // line 2 ends
+    fake_process_gone(102);  // the login on line 2 ends
     s.tick();
     EXPECT_EQ(s.ulist->crsr, 3);  // the bar follows u4 up
     EXPECT_EQ(rtrim(pad_text(s.ulist->pad, 2)).substr(15, 2), "u3");

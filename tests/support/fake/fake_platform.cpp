@@ -14,8 +14,7 @@ struct fake_host {
     std::map<int, fake_proc> procs;
     bool cmdlines_readable = true;
     std::vector<plat_login> logins;
-    std::size_t login_pos = 0;
-    bool logins_open = false;
+    bool logins_fail = false;
     std::map<std::uint32_t, std::string> users;
     int user_lookups = 0;
     bool load_known = false;
@@ -33,7 +32,7 @@ proc_rec record(const fake_proc &p)
     r.state = p.state;
     std::strncpy(r.comm, p.name.c_str(), sizeof r.comm - 1);
     r.threads = 1;
-    r.uid = p.uid;
+    r.start = -1;
     return r;
 }
 
@@ -77,6 +76,11 @@ void fake_login(const std::string &user, const std::string &line, const std::str
 void fake_logins_clear()
 {
     host.logins.clear();
+}
+
+void fake_logins_fail(bool yes)
+{
+    host.logins_fail = yes;
 }
 
 void fake_user(std::uint32_t uid, const std::string &name)
@@ -149,6 +153,15 @@ bool plat_proc_owner(int pid, std::uint32_t &uid)
     return true;
 }
 
+bool plat_proc_euid(int pid, std::uint32_t &uid)
+{
+    auto it = host.procs.find(pid);
+    if (it == host.procs.end())
+        return false;
+    uid = it->second.uid;
+    return true;
+}
+
 bool plat_user_name(std::uint32_t uid, std::string &name)
 {
     ++host.user_lookups;
@@ -159,23 +172,13 @@ bool plat_user_name(std::uint32_t uid, std::string &name)
     return true;
 }
 
-void plat_logins_open()
+bool plat_logins(std::vector<plat_login> &out)
 {
-    host.login_pos = 0;
-    host.logins_open = true;
-}
-
-bool plat_logins_next(plat_login &out)
-{
-    if (!host.logins_open || host.login_pos >= host.logins.size())
+    out.clear();
+    if (host.logins_fail)
         return false;
-    out = host.logins[host.login_pos++];
+    out = host.logins;
     return true;
-}
-
-void plat_logins_close()
-{
-    host.logins_open = false;
 }
 
 int plat_loadavg(double *loads, int n)

@@ -34,9 +34,11 @@ std::string fake_argv(std::initializer_list<std::string> args);
 // What plat_can_read_cmdlines answers.
 void fake_cmdlines_readable(bool yes);
 
-// Appends an entry to the login database; an empty user is an ended session.
+// Appends a live login to the login database.
 void fake_login(const std::string &user, const std::string &line, const std::string &host, int pid);
 void fake_logins_clear();
+// The next reads of the login database fail, or read again.
+void fake_logins_fail(bool yes);
 
 // A password entry, and how many times plat_user_name was asked since the
 // last reset.

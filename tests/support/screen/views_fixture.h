@@ -43,8 +43,6 @@ struct bars_screen {
     ~bars_screen()
     {
         fake_logins_clear();
-        for (const user_entry *u = users_oldest(); u; u = users_newer(u))
-            fake_login("", u->tty, "", 0);
         users_update(ulist);
     }
 

@@ -14,6 +14,11 @@ int input_count = 0;       // characters typed since the line was opened
 // Holds a compiled pattern only while a search request is out.
 regex_t input_re;
 
+// The text read back from the pad. Its own storage: the lists format their
+// lines in the shared line buffer while they answer, and the pattern must
+// still be there for the search that goes round from the top.
+char pattern[256];
+
 struct compiled_pattern {
     bool ok;
     explicit compiled_pattern(const char *text)
@@ -37,7 +42,7 @@ bool is_open(const widget *w)
 // The text lives only in the pad; the pattern is read back from it.
 void read_pattern(widget *w)
 {
-    char *buf = w->scr->line_buf;
+    char *buf = pattern;
     int n = 0;
     for (int col = TEXT_COL; col < input_col; ++col)
         buf[n++] = static_cast<char>(wmove(w->pad, 0, col) == OK ? winch(w->pad) & 0xFF : 0xFF);
@@ -47,7 +52,7 @@ void read_pattern(widget *w)
 // Asks the list on screen; the answer is 1 on a match, 2 on none.
 std::intptr_t ask(widget *w, int mode)
 {
-    compiled_pattern re(w->scr->line_buf);
+    compiled_pattern re(pattern);
     if (!re.ok)
         return 0;
     return reinterpret_cast<std::intptr_t>(wmsg_send(w, snd_search, reinterpret_cast<void *>(std::intptr_t{mode})));
@@ -66,7 +71,7 @@ void search(widget *w, int mode)
 // (the cursor must stay on it) or past what the pattern buffer holds.
 bool room_for_one_more(const widget *w)
 {
-    int max_text = w->scr->line_size - 1;
+    int max_text = static_cast<int>(sizeof pattern) - 1;
     return input_col < w->scr->last_col && input_col - TEXT_COL < max_text;
 }
 

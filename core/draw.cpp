@@ -1,5 +1,8 @@
 
+#include <string_view>
+
 #include "core/bar.h"
+#include "core/text.h"
 #include "core/widget.h"
 
 void scr_output_start(widget *w)
@@ -39,26 +42,9 @@ void scr_attr_set(widget *w, attr_t attrs)
 }
 
 // Bytes 1 to 16 choose colour pair n for the text after them and take no
-// cell; every other byte is text, UTF-8 included.
-static bool colour_byte(unsigned char c)
-{
-    return c >= 1 && c <= 16;
-}
-
-// A cut must not leave half a UTF-8 character behind: curses would keep the
-// stray lead bytes and glue them to the next write.
-static int utf8_whole(const char *s, int n)
-{
-    int i = n;
-    while (i > 0 && (static_cast<unsigned char>(s[i - 1]) & 0xC0) == 0x80)
-        --i;
-    if (i == 0)
-        return n;
-    auto lead = static_cast<unsigned char>(s[i - 1]);
-    int need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    return n - (i - 1) >= need ? n : i - 1;
-}
-
+// cell; every other byte is text, UTF-8 included. The text is cut by cells,
+// never inside a character, and never past the pad's last column, where
+// curses would carry it onto the next row.
 int scr_addfstr(widget *w, const char *text, int row, int col)
 {
     if (!text)
@@ -67,23 +53,29 @@ int scr_addfstr(widget *w, const char *text, int row, int col)
     if (wmove(w->pad, row, col) != OK)
         return 0;
     wclrtoeol(w->pad);
-    // At most right + 1 text bytes, wherever the text starts.
-    long limit = static_cast<std::int32_t>(w->right);
-    long taken = 0;
+    long limit = static_cast<long>(static_cast<std::int32_t>(w->right)) + 1;
+    long room = getmaxx(w->pad) - col;
+    if (room < limit)
+        limit = room;
+    long cells = 0;
+    std::string_view rest(text);
     const char *run = text;
-    const char *p = text;
-    for (; *p && taken <= limit; ++p) {
-        auto c = static_cast<unsigned char>(*p);
-        if (!colour_byte(c)) {
-            ++taken;
+    while (!rest.empty()) {
+        disp_char d = disp_next(rest);
+        auto c = static_cast<unsigned char>(rest[0]);
+        if (d.cells == 0 && c >= 1 && c <= 16) {
+            waddnstr(w->pad, run, static_cast<int>(rest.data() - run));
+            wattrset(w->pad, COLOR_PAIR(c));
+            rest.remove_prefix(1);
+            run = rest.data();
             continue;
         }
-        waddnstr(w->pad, run, static_cast<int>(p - run));
-        wattrset(w->pad, COLOR_PAIR(c));
-        run = p + 1;
+        if (cells + d.cells > limit)
+            break;
+        cells += d.cells;
+        rest.remove_prefix(static_cast<std::size_t>(d.bytes));
     }
-    int n = static_cast<int>(p - run);
-    waddnstr(w->pad, run, *p ? utf8_whole(run, n) : n);
+    waddnstr(w->pad, run, static_cast<int>(rest.data() - run));
     return 0;
 }
 

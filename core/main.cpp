@@ -121,7 +121,9 @@ void full_pass()
 
 int main()
 {
-    std::setlocale(LC_ALL, "");
+    // The locale only says how characters are encoded and how wide they
+    // are; numbers and dates keep their C form whatever the language.
+    std::setlocale(LC_CTYPE, "");
     can_use_kvm = kvm_init();
 
     int rows, cols;

@@ -103,18 +103,53 @@ void scr_doupdate();
 void scr_copy(WINDOW *pad, long prow, long pcol, long top, long left, long bottom, long right);
 int scr_keyh(widget *w, int key);
 
-// Messages.
+// Messages. wmsg_send offers one to every registered widget but the sender,
+// oldest registration first, until one answers non-null; the answer comes
+// back to the sender. The datum and the answer are one pointer-sized value
+// each, as below.
 enum {
+    // Never sent.
     want_dsource = 0,
+    // Sent by the detail window before each report that follows the bar.
+    // Answered by the list on screen: the user list with its session's user
+    // name (a text inside the session record), or the constant "No user
+    // found"; the process tree with a pointer to its own static int holding
+    // the pid under the bar, 0 for none. Either answer is good only until
+    // the next tick or key: a session record goes when its login ends, and
+    // the int is overwritten by the next answer. The asker uses it at once
+    // and keeps no copy of the pointer across keys.
     want_crsr_val = 1,
+    // Datum: the user name under the bar. Sent only while W_CRSR is set,
+    // which nothing sets; nobody answers.
     cur_crsr = 2,
+    // Sent by a list when it comes to the front. Datum: its help text, which
+    // lives for the whole run. The help line keeps the pointer and answers
+    // with it.
     cur_hlp = 3,
+    // Sent by the process tree when Enter opens it. Answered by the user
+    // list, shown or not, with a pointer to the login pid inside the session
+    // record under its bar, or null when none is there. Good only until the
+    // next tick; the tree copies the int at once.
     want_upid = 4,
+    // Never sent; the user list would set W_CRSR.
     crsr_reg = 5,
+    // Sent by the detail window when it closes; the user list clears
+    // W_CRSR and answers null.
     crsr_unreg = 6,
+    // Sent by a list when it comes to the front. Datum: the report function
+    // (a report_fn) for the detail window's "d" source; the window keeps it
+    // and answers with it.
     snd_esource = 7,
+    // Sent by the process tree. Datum: a status text, or null to clear the
+    // status row. The text may live in the shared line buffer: the info bar
+    // copies it onto its pad before answering 1.
     snd_info = 8,
+    // Sent by the search line while its pattern is compiled. Datum: the
+    // search mode (SEARCH_AFTER, SEARCH_FROM, SEARCH_ANY) as an integer.
+    // Answered by the list on screen, which tests its lines with reg_match:
+    // 1 when its bar moved to a match, 2 when nothing matched.
     snd_search = 9,
+    // Never sent.
     snd_search_end = 10,
 };
 void mwin_msg_on(widget *w);

@@ -1,9 +1,9 @@
 #include "users/ulist.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "bars/bars.h"
+#include "core/text.h"
 #include "kbd/kbd.h"
 #include "procs/procs.h"
 #include "users/users.h"
@@ -72,12 +72,14 @@ void uredraw(widget *w)
     make_room(w);
     scr_werase(w);
     scr_output_start(w);
-    char *buf = w->scr->line_buf;
+    // Every field but the columns' separators was written by someone else.
+    int width = static_cast<std::int32_t>(w->right) - static_cast<std::int32_t>(w->left) + 1;
     for (const user_entry *u = users_oldest(); u; u = users_newer(u)) {
         scr_attr_set(w, A_BOLD);
-        int n = std::snprintf(buf, static_cast<std::size_t>(w->scr->line_size), "%-14.14s %-9.9s %-6.6s %-19.19s %s",
-                              u->prg, u->name, u->tty, u->host, get_w(u->pid));
-        scr_maddstr(w, buf, u->line, 0, n);
+        disp_line l(w->scr->line_buf, static_cast<std::size_t>(w->scr->line_size), width);
+        l.column(u->prg, 14, 14).own(" ").column(u->name, 9, 9).own(" ").column(u->tty, 6, 6).own(" ");
+        l.column(u->host, 19, 19).own(" ").text(get_w(u->pid));
+        scr_maddstr(w, l.str(), u->line, 0, static_cast<int>(l.len()));
     }
     scr_output_end(w);
 }

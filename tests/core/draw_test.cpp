@@ -73,11 +73,17 @@ TEST(Draw, HighBytesAreTextNotColours)
 
 TEST(Draw, CutNeverLeavesHalfACharacter)
 {
-    widget *w = list_widget(24, 5);  // five bytes at most
-    scr_addfstr(w, "ab\xe2\x86\x92" "cd", 0, 0);  // the arrow's bytes are 3 to 5
-    EXPECT_EQ(pad_text(w->pad, 0, 0, 3), "ab→ ");
-    scr_addfstr(w, "abcd\xe2\x86\x92", 1, 0);  // the arrow would be cut after its lead byte
+    widget *w = list_widget(24, 5);  // five cells at most
+    scr_addfstr(w, "ab\xe2\x86\x92" "cdef", 0, 0);  // the arrow: three bytes, one cell
+    EXPECT_EQ(pad_text(w->pad, 0, 0, 4), "ab→cd");
+    scr_addfstr(w, "abcd\xe4\xb8\xad", 1, 0);  // a double-width character would need cells 4 and 5
     EXPECT_EQ(pad_text(w->pad, 1, 0, 4), "abcd ");
+    scr_addfstr(w, "\x02\xe4\xb8\xad\xe4\xb8\xad\x03\xe4\xb8\xad", 2, 0);  // colour bytes take no cell
+    // A double-width cell reads back as its character once per cell.
+    EXPECT_EQ(pad_text(w->pad, 2), "中中中中 ");
+    scr_addfstr(w, "abcdefgh", 3, 2);  // never past the pad's last column onto the next row
+    EXPECT_EQ(pad_text(w->pad, 3), "  abc");
+    EXPECT_EQ(pad_text(w->pad, 4), "     ");
 }
 
 TEST(Draw, BarPaintsReverseAndRestoresEveryCell)

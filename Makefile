@@ -2,7 +2,7 @@
 # Both install the Debian packages the build needs when they are missing.
 
 PACKAGES := cmake make g++ clang libncurses-dev libgtest-dev \
-            libbenchmark-dev libvterm-dev util-linux ncurses-base
+            libbenchmark-dev libvterm-dev util-linux ncurses-base locales
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: run test build deps fuzz bench clean
@@ -20,13 +20,15 @@ test: build
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
-# One minute of coverage-guided fuzzing of the key decoder.
+# One minute each of coverage-guided fuzzing of the key decoder and of the
+# cleaner of other people's text.
 fuzz: deps
 	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DVIGIL_FUZZ=ON \
 	      -DVIGIL_TESTS=OFF -DVIGIL_BENCH=OFF >/dev/null
-	cmake --build build-fuzz -j $(JOBS) --target kbd_fuzz
-	mkdir -p build-fuzz/corpus
+	cmake --build build-fuzz -j $(JOBS) --target kbd_fuzz text_fuzz
+	mkdir -p build-fuzz/corpus build-fuzz/text-corpus
 	./build-fuzz/kbd_fuzz -max_total_time=60 -max_len=256 build-fuzz/corpus
+	./build-fuzz/text_fuzz -max_total_time=60 -max_len=512 build-fuzz/text-corpus
 
 bench: build
 	./build/bench/procs_bench

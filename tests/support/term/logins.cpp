@@ -12,20 +12,24 @@ namespace {
 
 // Process 1 of the namespace is the shell running this, so a stand-in it
 // starts is a login whose parent is process 1, and it reaps what ends.
-// A stand-in leads a session of its own: a login process has no terminal
-// until it opens one. The file appears at the system's path only inside
-// the namespace, by mounting the test's directory over /run.
-std::string script(const std::vector<std::string> &parents)
+// A stand-in leads a session of its own, as a login process does; given a
+// file it opens a terminal and runs a foreground command named by the file.
+// The accounting file appears at the system's path only inside the
+// namespace, by mounting the test's directory over /run.
+std::string script(const std::vector<std::string> &parents, const std::vector<std::string> &foregrounds)
 {
     std::string s = "d=$1; shift\n: > \"$d/pids.new\"\n";
     for (std::size_t i = 0; i < parents.size(); ++i) {
+        std::string standin = "\"" VIGIL_STANDIN "\"";
+        if (i < foregrounds.size() && !foregrounds[i].empty())
+            standin += " \"$d/fg" + std::to_string(i) + "\"";
         if (parents[i].empty()) {
-            s += "setsid sleep 1000 & echo $! >> \"$d/pids.new\"\n";
+            s += standin + " & echo $! >> \"$d/pids.new\"\n";
             continue;
         }
         std::string copy = "\"$d/" + std::to_string(i) + "/" + parents[i] + "\"";
         s += "mkdir \"$d/" + std::to_string(i) + "\" && cp /bin/sh " + copy + " || exit 125\n";
-        s += copy + " -c 'setsid sleep 1000 & wait' & p=$!\n";
+        s += "d=\"$d\" " + copy + " -c '" + standin + " & wait' & p=$!\n";
         s += "until c=$(pgrep -P $p); do sleep 0.01; done; echo $c >> \"$d/pids.new\"\n";
     }
     // An invisible sequence on the terminal wakes a test that waits for it.
@@ -43,12 +47,15 @@ template <std::size_t N> void put(char (&field)[N], const std::string &text)
 
 } // namespace
 
-login_sandbox::login_sandbox(std::vector<std::string> parents) : parents_(std::move(parents))
+login_sandbox::login_sandbox(std::vector<std::string> parents, std::vector<std::string> foregrounds)
+    : parents_(std::move(parents)), foregrounds_(std::move(foregrounds))
 {
     char dir[] = "/tmp/vigil-logins.XXXXXX";
     if (!mkdtemp(dir))
         throw std::runtime_error("mkdtemp failed");
     dir_ = dir;
+    for (std::size_t i = 0; i < foregrounds_.size(); ++i)
+        std::ofstream(dir_ + "/fg" + std::to_string(i), std::ios::binary) << foregrounds_[i];
 }
 
 login_sandbox::~login_sandbox()
@@ -70,7 +77,7 @@ std::string login_sandbox::unavailable()
 
 term_options login_sandbox::options(term_options opt) const
 {
-    opt.prefix = {"unshare", "-pfm", "--mount-proc", "--propagation", "private", "sh", "-c", script(parents_),
+    opt.prefix = {"unshare", "-pfm", "--mount-proc", "--propagation", "private", "sh", "-c", script(parents_, foregrounds_),
                   "sh",      dir_};
     return opt;
 }

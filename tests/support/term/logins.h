@@ -21,8 +21,11 @@ class login_sandbox {
 public:
     // One stand-in login process per parent: "" starts it straight from the
     // namespace's process 1, any other word from a shell copied under that
-    // name, which thus becomes the parent's command name.
-    explicit login_sandbox(std::vector<std::string> parents);
+    // name, which thus becomes the parent's command name. A stand-in with a
+    // non-empty foreground has a terminal of its own, in whose foreground
+    // runs "/bin/sleep 1000" with those bytes as its first argument: its
+    // command line reads "<foreground> 1000". The others have no terminal.
+    explicit login_sandbox(std::vector<std::string> parents, std::vector<std::string> foregrounds = {});
     // Removes the files; the namespace ends with the program's terminal.
     ~login_sandbox();
     login_sandbox(const login_sandbox &) = delete;
@@ -41,6 +44,7 @@ public:
 
 private:
     std::vector<std::string> parents_;
+    std::vector<std::string> foregrounds_;
     std::string dir_;
     std::vector<int> pids_; // the stand-ins' pids inside the namespace
 };

@@ -32,6 +32,7 @@ fuzz: deps
 
 bench: build
 	./build/bench/procs_bench
+	./build/bench/tree_bench
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \

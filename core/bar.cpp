@@ -4,16 +4,33 @@
 
 namespace {
 // The cells under the bar as they were before it was painted, ended by a
-// zero cell. One for the whole program: the two lists that have a bar are
-// never on screen together. It grows with the widest row ever barred, so a
-// terminal of any width keeps its row intact.
+// zero cell, and where they came from: the widget and the pad row. One for
+// the whole program: the two lists that have a bar are never on screen
+// together. It grows with the widest row ever barred, so a terminal of any
+// width keeps its row intact.
 std::vector<cchar_t> crsr_line(1);
+const widget *painted_in = nullptr;
+int painted_row = -1;
 }  // namespace
 
 int scr_view_h(const widget *w)
 {
     int h = static_cast<std::int32_t>(w->bottom) - static_cast<std::int32_t>(w->top);
     return h < 0 ? 0 : h;
+}
+
+int scr_pad_row(const widget *w, long row)
+{
+    long first = w->first_row;
+    if (row < first || row > first + scr_view_h(w))
+        return -1;
+    return static_cast<int>(row - first);
+}
+
+void scr_crsr_forget(const widget *w)
+{
+    if (painted_in == w)
+        painted_in = nullptr;
 }
 
 static int bar_width(const widget *w)
@@ -25,13 +42,16 @@ static int bar_width(const widget *w)
 
 void scr_crsr_draw(widget *w, int row)
 {
+    int pr = scr_pad_row(w, row);
     int n = bar_width(w);
-    if (wmove(w->pad, row, 0) == OK) {
-        if (crsr_line.size() < static_cast<std::size_t>(n) + 1)
-            crsr_line.resize(static_cast<std::size_t>(n) + 1);
-        win_wchnstr(w->pad, crsr_line.data(), n);
-    }
-    if (wmove(w->pad, row, 0) == OK)
+    if (pr < 0 || wmove(w->pad, pr, 0) != OK)
+        return;
+    if (crsr_line.size() < static_cast<std::size_t>(n) + 1)
+        crsr_line.resize(static_cast<std::size_t>(n) + 1);
+    win_wchnstr(w->pad, crsr_line.data(), n);
+    painted_in = w;
+    painted_row = pr;
+    if (wmove(w->pad, pr, 0) == OK)
         wchgat(w->pad, n, A_REVERSE, 0, nullptr);
     wattrset(w->pad, A_NORMAL);
 }
@@ -39,8 +59,9 @@ void scr_crsr_draw(widget *w, int row)
 void scr_crsr_restore(widget *w)
 {
     wattrset(w->pad, A_NORMAL);
-    if (wmove(w->pad, w->crsr, 0) != OK)
+    if (painted_in != w || wmove(w->pad, painted_row, 0) != OK)
         return;
+    painted_in = nullptr;
     // win_wchnstr ends the cells with one whose first character is zero.
     for (const cchar_t &c : crsr_line) {
         wchar_t wc[CCHARW_MAX + 1];
@@ -59,12 +80,26 @@ void scr_crsr_move(widget *w, int row)
     w->crsr = row;
 }
 
+void scr_set_first_row(widget *w, long row)
+{
+    auto first = static_cast<std::uint32_t>(row < 0 ? 0 : row);
+    if (first == w->first_row)
+        return;
+    // The pad holds only the rows in view: others come into it by a repaint.
+    w->first_row = first;
+    w->flags |= W_DIRTY;
+}
+
 void scr_crsr_jmp(widget *w, int row)
 {
-    scr_crsr_move(w, row);
     long k = static_cast<long>(static_cast<std::int32_t>(w->bottom)) - static_cast<std::int32_t>(w->top) - 1;
     if (row < static_cast<long>(w->first_row) || row >= static_cast<long>(w->first_row) + k)
-        w->first_row = row - k < 0 ? 0 : static_cast<std::uint32_t>(row - k);
+        scr_set_first_row(w, row - k);
+    // A view of one or two rows has no second-to-last row to aim at: the
+    // bar still ends inside it.
+    if (scr_pad_row(w, row) < 0)
+        scr_set_first_row(w, row - scr_view_h(w));
+    scr_crsr_move(w, row);
 }
 
 void scr_linserted(widget *w, int line)

@@ -10,7 +10,9 @@ void scr_output_start(widget *w)
     w->last_line = -1;
 }
 
-void scr_output_end(widget *w)
+// A list that shrank so far that the view is at or past its last line
+// shows its last page; the bar never stays past the last line.
+static void clamp_view(widget *w)
 {
     int h = scr_view_h(w);
     // Unsigned on purpose: an empty output (-1) keeps the view where it is.
@@ -18,13 +20,44 @@ void scr_output_end(widget *w)
         w->first_row = w->last_line >= h ? static_cast<std::uint32_t>(w->last_line - h) : 0;
     if (w->crsr > w->last_line)
         w->crsr = w->last_line;
+}
+
+void scr_output_end(widget *w)
+{
+    clamp_view(w);
+    if (w->crsr != -1)
+        scr_crsr_draw(w, w->crsr);
+}
+
+void scr_list_start(widget *w, int n)
+{
+    scr_werase(w);
+    w->last_line = n - 1;
+    clamp_view(w);
+}
+
+int scr_first_shown(const widget *w)
+{
+    return static_cast<int>(w->first_row);
+}
+
+int scr_last_shown(const widget *w)
+{
+    long last = static_cast<long>(w->first_row) + scr_view_h(w);
+    return static_cast<int>(last < w->last_line ? last : w->last_line);
+}
+
+void scr_list_end(widget *w, int n)
+{
+    w->last_line = n - 1;
     if (w->crsr != -1)
         scr_crsr_draw(w, w->crsr);
 }
 
 void scr_maddstr(widget *w, const char *text, int row, int col, int len)
 {
-    if (wmove(w->pad, row, col) == OK)
+    int pr = scr_pad_row(w, row);
+    if (pr >= 0 && wmove(w->pad, pr, col) == OK)
         waddnstr(w->pad, text, len);
     ++w->last_line;
 }
@@ -50,7 +83,8 @@ int scr_addfstr(widget *w, const char *text, int row, int col)
     if (!text)
         return 1;
     ++w->last_line;
-    if (wmove(w->pad, row, col) != OK)
+    int pr = scr_pad_row(w, row);
+    if (pr < 0 || wmove(w->pad, pr, col) != OK)
         return 0;
     wclrtoeol(w->pad);
     long limit = static_cast<long>(static_cast<std::int32_t>(w->right)) + 1;
@@ -82,12 +116,17 @@ int scr_addfstr(widget *w, const char *text, int row, int col)
 void scr_werase(widget *w)
 {
     werase(w->pad);
+    scr_crsr_forget(w);
 }
 
+// Rows below come up; the row that comes into view at the bottom is drawn
+// by the repaint that follows every change of a list.
 void scr_delline(widget *w, int row)
 {
-    if (wmove(w->pad, row, 0) == OK)
+    int pr = scr_pad_row(w, row);
+    if (pr >= 0 && wmove(w->pad, pr, 0) == OK)
         winsdelln(w->pad, -1);
+    w->flags |= W_DIRTY;
 }
 
 void scr_wresize(widget *w, int rows, int cols)

@@ -35,7 +35,8 @@ void scr_wrefresh(widget *w)
 {
     if (w->frame)
         scr_copy(w->frame, 0, 0, sv(w->top) - 1, sv(w->left) - 1, sv(w->bottom) + 1, sv(w->right) + 1);
-    scr_copy(w->pad, w->first_row, w->first_col, sv(w->top), sv(w->left), sv(w->bottom), sv(w->right));
+    // The pad holds the rows in view from its first row on.
+    scr_copy(w->pad, 0, w->first_col, sv(w->top), sv(w->left), sv(w->bottom), sv(w->right));
 }
 
 static void draw_border(WINDOW *frame)

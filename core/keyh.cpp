@@ -11,7 +11,17 @@ long min(long a, long b)
 
 void set_first_row(widget *w, long row)
 {
-    w->first_row = row < 0 ? 0 : static_cast<std::uint32_t>(row);
+    scr_set_first_row(w, row);
+}
+
+// Moves the bar. When the view moved too, the repaint that follows the key
+// paints the bar; the pad's rows no longer hold what the bar saved.
+void bar_to(widget *w, long row, std::uint32_t first_before)
+{
+    if (w->first_row == first_before)
+        scr_crsr_move(w, static_cast<int>(row));
+    else
+        w->crsr = static_cast<std::int32_t>(row);
 }
 
 // The detail window has no bar: paging there only moves the view, and
@@ -63,6 +73,7 @@ int keyh_no_bar(widget *w, int key, long h, long below)
 
 int keyh_bar(widget *w, int key, long h, long below)
 {
+    const std::uint32_t before = w->first_row;
     long first = w->first_row;
     long crsr = w->crsr;
     switch (key) {
@@ -73,7 +84,7 @@ int keyh_bar(widget *w, int key, long h, long below)
         if (first > 0 && crsr == first)
             set_first_row(w, first - 1);
         if (crsr > 0)
-            scr_crsr_move(w, static_cast<int>(crsr - 1));
+            bar_to(w, crsr - 1, before);
         break;
     case KBD_DOWN:
         if (crsr - first == h) {
@@ -82,38 +93,38 @@ int keyh_bar(widget *w, int key, long h, long below)
             set_first_row(w, first + 1);
         }
         if (crsr < w->last_line)
-            scr_crsr_move(w, static_cast<int>(crsr + 1));
+            bar_to(w, crsr + 1, before);
         break;
     case KBD_PGUP:
         if (first == 0) {
-            scr_crsr_move(w, 0);
+            bar_to(w, 0, before);
         } else {
             long d = min(first, h);
             set_first_row(w, first - d);
-            scr_crsr_move(w, static_cast<int>(crsr - d));
+            bar_to(w, crsr - d, before);
         }
         break;
     case KBD_PGDN:
         if (below <= 0) {
-            scr_crsr_move(w, w->last_line);
+            bar_to(w, w->last_line, before);
         } else {
             long d = min(below, h);
             set_first_row(w, first + d);
-            scr_crsr_move(w, static_cast<int>(crsr + d));
+            bar_to(w, crsr + d, before);
         }
         break;
     case KBD_HOME:
         if (first == 0 && crsr == 0)
             return 0;
         set_first_row(w, 0);
-        scr_crsr_move(w, 0);
+        bar_to(w, 0, before);
         break;
     case KBD_END:
         if (below > 0)
             set_first_row(w, w->last_line - h);
         if (crsr >= w->last_line)
             return 0;
-        scr_crsr_move(w, static_cast<int>(below > 0 ? crsr + below : w->last_line));
+        bar_to(w, below > 0 ? crsr + below : w->last_line, before);
         break;
     default:
         return 0;

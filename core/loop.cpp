@@ -59,7 +59,7 @@ void resize_widgets(int rows, int cols)
     s.last_row = rows - 1;
     s.last_col = cols - 1;
     for (widget *w = s.oldest; w; w = w->newer) {
-        // Pads only ever grow, and only in width.
+        // Pads only ever grow in width; the views' pads follow their height.
         if (w->pad_cols < static_cast<std::uint32_t>(s.last_col)) {
             w->pad_cols = static_cast<std::uint32_t>(cols);
             scr_wresize(w, static_cast<int>(w->pad_rows + 1), static_cast<int>(w->pad_cols + 1));
@@ -68,6 +68,7 @@ void resize_widgets(int rows, int cols)
         if (w->flags & W_FIXED)
             continue;
         w->bottom += static_cast<std::uint32_t>(drow);
+        scr_fit_pad(w);
         scr_decor_resize(w);
         scr_werase(w);
     }

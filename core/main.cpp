@@ -15,6 +15,7 @@
 #include "core/widget.h"
 #include "kbd/kbd.h"
 #include "procs/procs.h"
+#include "procs/ptree.h"
 #include "users/ulist.h"
 #include "users/users.h"
 
@@ -75,14 +76,17 @@ void create_widgets(int rows, int cols)
     mwin_msg_on(help);
     hlp_reg(help);
 
-    widget *ulist = scr_create(3, 0, r - 2, c - 1, 256, c - 1, "ulist", 3);
+    // The lists' and the window's pads are as tall as their views: they
+    // hold only the rows in view, however long the list.
+    widget *ulist = scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ulist", 3);
     ulist->crsr = 0;
     ulist_reg(ulist);
 
-    widget *ptree = scr_create(3, 0, r - 2, c - 1, 256, c - 1, "ptree", 3);
+    widget *ptree = scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ptree", 3);
     ptree->crsr = 0;
+    ptree_reg(ptree);
 
-    scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 256, 128, "exti", 8);
+    scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 0, 128, "exti", 8);
 
     widget *input = scr_create(r - 1, 0, r - 1, c - 1, 0, 0, "input", 9);
     input->flags = W_FIXED;

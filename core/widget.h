@@ -48,14 +48,18 @@ struct widget {
     std::uint32_t top = 0;
     std::uint32_t right = 0;
     std::uint32_t bottom = 0;
+    // Rows are logical rows: a list's lines from 0, however many. The pad
+    // holds only the rows in view, logical row first_row + i in pad row i,
+    // so a list costs what is on screen. Fixed bars never scroll, so for
+    // them logical and pad rows are one.
     std::uint32_t first_col = 0;
     std::uint32_t first_row = 0;
     std::uint32_t pad_rows = 0;  // the pad has pad_rows + 1 rows
     std::uint32_t pad_cols = 0;  // and pad_cols + 1 columns
     WINDOW *pad = nullptr;
-    std::int32_t crsr = -1;      // pad row of the bar; -1: no bar
+    std::int32_t crsr = -1;      // row of the bar; -1: no bar
     std::uint8_t clr = 0;
-    std::int32_t last_line = 0;  // last row written since scr_output_start
+    std::int32_t last_line = 0;  // the last line: written since scr_output_start, or the list's
     WINDOW *frame = nullptr;
 };
 
@@ -79,10 +83,22 @@ extern screen the_screen;
 // the program with the terminal restored.
 widget *scr_create(std::uint32_t top, std::uint32_t left, std::uint32_t bottom, std::uint32_t right,
                    std::uint32_t pad_rows, std::uint32_t pad_cols, const char *label, std::uint8_t clr);
+// Makes the pad as tall as the view (a list's pad holds the rows in view).
+void scr_fit_pad(widget *w);
 
-// Drawing and scrolling.
+// Drawing and scrolling. Rows are logical rows; a write to a row out of
+// view writes nothing (and still counts).
 void scr_output_start(widget *w);
 void scr_output_end(widget *w);
+// A list of n lines repaints itself: scr_list_start erases the pad, pulls
+// the view and the bar back onto the lines (a list that shrank shows its
+// last page; an empty one has no bar); the view then formats and writes
+// only the rows from scr_first_shown to scr_last_shown (none when last <
+// first) and ends with scr_list_end, which paints the bar.
+void scr_list_start(widget *w, int n);
+int scr_first_shown(const widget *w);
+int scr_last_shown(const widget *w);
+void scr_list_end(widget *w, int n);
 void scr_maddstr(widget *w, const char *text, int row, int col, int len);
 void scr_addstr(widget *w, const char *text, int len);
 int scr_addfstr(widget *w, const char *text, int row, int col);

@@ -24,17 +24,6 @@ const user_entry *under_bar(const widget *w)
     return users_at_line(w->crsr);
 }
 
-// The pad starts with 257 rows; a longer list makes it taller, so that
-// every session can be scrolled to.
-void make_room(widget *w)
-{
-    auto need = static_cast<std::uint32_t>(nusers);
-    if (need <= w->pad_rows)
-        return;
-    w->pad_rows = need;
-    scr_wresize(w, static_cast<int>(w->pad_rows + 1), static_cast<int>(w->pad_cols + 1));
-}
-
 bool session_matches(const user_entry *u)
 {
     return reg_match(u->prg) || reg_match(u->name) || reg_match(u->tty) || reg_match(u->host) ||
@@ -67,21 +56,25 @@ void ulist_reg(widget *w)
     mwin_msg_on(w);
 }
 
+// Only the sessions in view are formatted, and only their foreground
+// command lines read.
 void uredraw(widget *w)
 {
-    make_room(w);
-    scr_werase(w);
-    scr_output_start(w);
+    scr_list_start(w, nusers);
+    int first = scr_first_shown(w);
+    int last = scr_last_shown(w);
     // Every field but the columns' separators was written by someone else.
     int width = static_cast<std::int32_t>(w->right) - static_cast<std::int32_t>(w->left) + 1;
     for (const user_entry *u = users_oldest(); u; u = users_newer(u)) {
+        if (u->line < first || u->line > last)
+            continue;
         scr_attr_set(w, A_BOLD);
         disp_line l(w->scr->line_buf, static_cast<std::size_t>(w->scr->line_size), width);
         l.column(u->prg, 14, 14).own(" ").column(u->name, 9, 9).own(" ").column(u->tty, 6, 6).own(" ");
         l.column(u->host, 19, 19).own(" ").text(get_w(u->pid));
         scr_maddstr(w, l.str(), u->line, 0, static_cast<int>(l.len()));
     }
-    scr_output_end(w);
+    scr_list_end(w, nusers);
 }
 
 void ulist_periodic(widget *w)

@@ -7,27 +7,49 @@
 
 namespace {
 
+// A list's pad is as tall as its view.
 widget *list_widget(int rows = 24, int cols = 80)
 {
     test_screen_init(rows, cols);
-    return scr_create(3, 0, static_cast<std::uint32_t>(rows - 2), static_cast<std::uint32_t>(cols - 1), 256,
+    return scr_create(3, 0, static_cast<std::uint32_t>(rows - 2), static_cast<std::uint32_t>(cols - 1), 0,
                       static_cast<std::uint32_t>(cols - 1), "ulist", 3);
 }
 
-// Writes lines "line 0" ... like a list view does, bar included.
+// Repaints a list of lines "line 0" ... as a list view does: only the rows
+// in view, bar included.
 void fill(widget *w, int n)
 {
-    scr_output_start(w);
-    for (int i = 0; i < n; ++i) {
+    scr_list_start(w, n);
+    int last = scr_last_shown(w);
+    for (int i = scr_first_shown(w); i <= last; ++i) {
         std::string s = "line " + std::to_string(i);
         scr_maddstr(w, s.c_str(), i, 0, -1);
     }
-    scr_output_end(w);
+    scr_list_end(w, n);
 }
 
+// A key as the loop hands it to a list of n lines: a view that moved is
+// repainted after it.
+int key(widget *w, int k, int n)
+{
+    int r = scr_keyh(w, k);
+    if (w->flags & W_DIRTY) {
+        w->flags &= static_cast<std::uint8_t>(~W_DIRTY);
+        fill(w, n);
+    }
+    return r;
+}
+
+// Logical rows: the pad holds the rows in view.
 bool reversed(widget *w, int row)
 {
-    return (pad_attrs(w->pad, row, 0) & A_REVERSE) != 0;
+    int pr = row - static_cast<int>(w->first_row);
+    return pr >= 0 && (pad_attrs(w->pad, pr, 0) & A_REVERSE) != 0;
+}
+
+std::string shown_text(widget *w, int row)
+{
+    return pad_text(w->pad, row - static_cast<int>(w->first_row), 0, 7);
 }
 
 TEST(Draw, ColourBytesSwitchPairsAndTakeNoCell)
@@ -159,8 +181,11 @@ TEST(Draw, SearchJumpPutsTheRowOnTheSecondToLastVisibleRow)
     scr_crsr_jmp(w, 100);
     EXPECT_EQ(w->first_row, 82u);  // lines 82..101
     EXPECT_EQ(w->crsr, 100);
+    EXPECT_TRUE(w->flags & W_DIRTY) << "the view moved: its rows are repainted";
+    fill(w, 200);
     EXPECT_TRUE(reversed(w, 100));
-    EXPECT_FALSE(reversed(w, 2));
+    EXPECT_EQ(shown_text(w, 100), "line 100");
+    EXPECT_EQ(shown_text(w, 82), "line 82 ");
     scr_crsr_jmp(w, 99);  // inside the view, above its last two rows: no scroll
     EXPECT_EQ(w->first_row, 82u);
     scr_crsr_jmp(w, 101);  // on the last row counts as outside
@@ -198,12 +223,14 @@ TEST(Draw, InsertedAndDeletedLinesKeepTheBarOnItsEntry)
 TEST(Draw, DeletedPadLineMovesTheRowsBelowUp)
 {
     widget *w = list_widget();
-    fill(w, 5);
+    fill(w, 50);
+    w->flags = 0;
     scr_delline(w, 2);
     EXPECT_EQ(pad_text(w->pad, 2, 0, 5), "line 3");
     EXPECT_EQ(pad_text(w->pad, 3, 0, 5), "line 4");
-    EXPECT_EQ(pad_text(w->pad, 4, 0, 5), "      ");
-    scr_delline(w, 5000);  // outside the pad: nothing
+    EXPECT_EQ(pad_text(w->pad, 19, 0, 6), "       ") << "the row coming into view is left to the repaint";
+    EXPECT_TRUE(w->flags & W_DIRTY);
+    scr_delline(w, 5000);  // out of view: nothing moves on the pad
     EXPECT_EQ(pad_text(w->pad, 3, 0, 5), "line 4");
 }
 
@@ -265,7 +292,8 @@ TEST(Draw, NavigationKeys)
             scr_crsr_jmp(w, c.crsr);
         w->first_row = static_cast<std::uint32_t>(c.first_row);
         w->crsr = c.crsr;
-        EXPECT_EQ(scr_keyh(w, c.key), c.result) << c.what;
+        fill(w, c.lines);
+        EXPECT_EQ(key(w, c.key, c.lines), c.result) << c.what;
         EXPECT_EQ(w->first_row, static_cast<std::uint32_t>(c.want_first)) << c.what;
         EXPECT_EQ(w->crsr, c.want_crsr) << c.what;
         if (c.want_crsr >= 0) {

@@ -30,9 +30,9 @@ std::vector<widget *> six(int rows, int cols)
     std::vector<widget *> w = {
         scr_create(0, 0, 1, c - 1, 1, c - 1, "info", 3),
         scr_create(r - 1, 0, r - 1, c - 1, r - 1, c - 1, "help", 1),
-        scr_create(3, 0, r - 2, c - 1, 256, c - 1, "ulist", 3),
-        scr_create(3, 0, r - 2, c - 1, 256, c - 1, "ptree", 3),
-        scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 256, 128, "exti", 8),
+        scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ulist", 3),
+        scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ptree", 3),
+        scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 0, 128, "exti", 8),
         scr_create(r - 1, 0, r - 1, c - 1, 0, 0, "input", 9),
     };
     for (int i : {0, 1, 5})
@@ -50,7 +50,7 @@ TEST(Loop, CreationGeometry)
     EXPECT_EQ(exti->bottom, 18u);
     EXPECT_EQ(exti->left, 15u);
     EXPECT_EQ(exti->right, 64u);
-    EXPECT_EQ(getmaxy(exti->pad), 257);
+    EXPECT_EQ(getmaxy(exti->pad), 15);  // as tall as its view, and the spare row
     EXPECT_EQ(getmaxx(exti->pad), 129);
     widget *input = w[5];  // derived from the geometry, plus the spare row and column
     EXPECT_EQ(input->pad_rows, 1u);
@@ -141,9 +141,10 @@ TEST(Loop, ResizeMovesListsAndKeepsBars)
     EXPECT_EQ(w[4]->right, 134u);
     EXPECT_EQ(getmaxx(w[4]->pad), 151);
     EXPECT_EQ(w[2]->pad_cols, 150u);
-    resize_widgets(29, 60);  // pads never shrink
+    EXPECT_EQ(getmaxy(w[2]->pad), 26);  // the list's view: rows 3 to 27
+    resize_widgets(29, 60);  // pads never get narrower
     EXPECT_EQ(getmaxx(w[4]->pad), 151);
-    EXPECT_EQ(getmaxy(w[4]->pad), 257);
+    EXPECT_EQ(getmaxy(w[4]->pad), 20);
     EXPECT_EQ(w[4]->right, 44u);
 }
 

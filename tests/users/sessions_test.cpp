@@ -48,7 +48,7 @@ protected:
         // Widgets live for the whole program; one serves every test.
         static widget *const ulist = [] {
             test_screen_init(24, 80);
-            return scr_create(3, 0, 20, 79, 256, 79, "ulist", 3);
+            return scr_create(3, 0, 20, 79, 0, 79, "ulist", 3);
         }();
         w = ulist;
         werase(w->pad);

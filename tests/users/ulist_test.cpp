@@ -52,7 +52,7 @@ TEST(UserList, EnterAndTHandTheRectangleOver)
     EXPECT_EQ(ulist_keyh(s.ulist, 'x'), 0);
     // Hidden, it still tells which login is selected, and nothing else.
     EXPECT_EQ(*static_cast<int *>(wmsg_send(s.info, want_upid, nullptr)), 101);
-    EXPECT_EQ(wmsg_send(s.info, want_crsr_val, nullptr), nullptr);
+    EXPECT_EQ(ulist_msgh(s.ulist, want_crsr_val, s.info, nullptr), nullptr);
     EXPECT_EQ(search(s.ulist, SEARCH_ANY), nullptr);
 
     wmsg_send(s.ulist, cur_hlp, const_cast<char *>("tree help"));
@@ -133,7 +133,7 @@ TEST(UserList, SessionsComeAndGoBetweenTicks)
     EXPECT_EQ(rtrim(bars_screen::terminal_row(0)).substr(0, 9), "5 users: ");
 }
 
-TEST(UserList, EverySessionBeyondThePadIsReachable)
+TEST(UserList, EverySessionIsReachableAndThePadHoldsOnlyTheView)
 {
     bars_screen s(24, 80);
     for (int i = 0; i < 300; ++i)
@@ -145,8 +145,10 @@ TEST(UserList, EverySessionBeyondThePadIsReachable)
     s.keys({KBD_END});
     EXPECT_EQ(s.ulist->crsr, 299);
     EXPECT_EQ(s.ulist->first_row, 299u - 19u);
-    EXPECT_EQ(rtrim(pad_text(s.ulist->pad, 299)).substr(15, 4), "u299");
+    EXPECT_EQ(getmaxy(s.ulist->pad), 21);  // the view's 20 rows and a spare
+    EXPECT_EQ(rtrim(pad_text(s.ulist->pad, 19)).substr(15, 4), "u299");
     EXPECT_EQ(rtrim(bars_screen::terminal_row(22)).substr(15, 4), "u299");
+    EXPECT_EQ(rtrim(bars_screen::terminal_row(3)).substr(15, 4), "u280");
 }
 
 }  // namespace

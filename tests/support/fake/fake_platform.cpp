@@ -13,6 +13,8 @@ namespace {
 struct fake_host {
     std::map<int, fake_proc> procs;
     bool cmdlines_readable = true;
+    bool table_fails = false;
+    int cmdline_reads = 0;
     std::vector<plat_login> logins;
     bool logins_fail = false;
     std::map<std::uint32_t, std::string> users;
@@ -51,6 +53,16 @@ void fake_process(const fake_proc &p)
 void fake_process_gone(int pid)
 {
     host.procs.erase(pid);
+}
+
+void fake_table_fails(bool yes)
+{
+    host.table_fails = yes;
+}
+
+int fake_cmdline_reads()
+{
+    return host.cmdline_reads;
 }
 
 std::string fake_argv(std::initializer_list<std::string> args)
@@ -121,7 +133,7 @@ int plat_proc_table(proc_rec **out)
 {
     auto *recs = static_cast<proc_rec *>(std::calloc(host.procs.size() + 1, sizeof(proc_rec)));
     *out = recs;
-    if (!recs)
+    if (!recs || host.table_fails)
         return 0;
     int n = 0;
     for (const auto &[pid, p] : host.procs)
@@ -131,6 +143,7 @@ int plat_proc_table(proc_rec **out)
 
 long plat_cmdline(int pid, char *buf, std::size_t len)
 {
+    ++host.cmdline_reads;
     auto it = host.procs.find(pid);
     if (it == host.procs.end())
         return -1;

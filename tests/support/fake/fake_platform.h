@@ -29,6 +29,10 @@ void fake_reset();
 // Adds the process, or replaces the one with the same pid.
 void fake_process(const fake_proc &p);
 void fake_process_gone(int pid);
+// The next reads of the process table fail, or read again.
+void fake_table_fails(bool yes);
+// How many argument vectors were read since the last reset.
+int fake_cmdline_reads();
 // Each argument followed by a zero byte.
 std::string fake_argv(std::initializer_list<std::string> args);
 // What plat_can_read_cmdlines answers.

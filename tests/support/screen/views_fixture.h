@@ -7,18 +7,23 @@
 
 #include "bars/bars.h"
 #include "core/loop.h"
+#include "kbd/kbd.h"
 #include "procs/procs.h"
+#include "procs/ptree.h"
 #include "tests/support/fake/fake_platform.h"
 #include "tests/support/screen/test_screen.h"
 #include "users/ulist.h"
 #include "users/users.h"
 
 struct bars_screen {
-    widget *info, *help, *ulist, *input;
+    widget *info, *help, *ulist, *ptree, *input;
 
     bars_screen(int rows, int cols)
     {
         fake_reset();
+        // The process tree lives for the whole run: a read of no processes
+        // leaves only its fixed nodes.
+        update_tree(ptree_detach);
         can_use_kvm = kvm_init();
         test_screen_init(rows, cols);
         auto r = static_cast<std::uint32_t>(rows), c = static_cast<std::uint32_t>(cols);
@@ -30,18 +35,24 @@ struct bars_screen {
         help->flags = W_FIXED;
         mwin_msg_on(help);
         hlp_reg(help);
-        ulist = scr_create(3, 0, r - 2, c - 1, 256, c - 1, "ulist", 3);
+        ulist = scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ulist", 3);
         ulist->crsr = 0;
         ulist_reg(ulist);
+        ptree = scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ptree", 3);
+        ptree->crsr = 0;
+        ptree_reg(ptree);
         input = scr_create(r - 1, 0, r - 1, c - 1, 0, 0, "input", 9);
         input->flags = W_FIXED;
         mwin_msg_on(input);
         input_reg(input);
     }
 
-    // The session list outlives a test: end every session it holds.
+    // The session list and the tree outlive a test: end every session, and
+    // close the tree.
     ~bars_screen()
     {
+        if (ptree->refresh)
+            ptree_keyh(ptree, KBD_ENTER);
         fake_logins_clear();
         users_update(ulist);
     }

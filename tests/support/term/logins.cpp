@@ -16,13 +16,19 @@ namespace {
 // file it opens a terminal and runs a foreground command named by the file.
 // The accounting file appears at the system's path only inside the
 // namespace, by mounting the test's directory over /run.
-std::string script(const std::vector<std::string> &parents, const std::vector<std::string> &foregrounds)
+std::string script(const std::vector<std::string> &parents, const std::vector<std::string> &foregrounds,
+                   const std::vector<std::vector<std::string>> &children)
 {
     std::string s = "d=$1; shift\n: > \"$d/pids.new\"\n";
     for (std::size_t i = 0; i < parents.size(); ++i) {
         std::string standin = "\"" VIGIL_STANDIN "\"";
-        if (i < foregrounds.size() && !foregrounds[i].empty())
-            standin += " \"$d/fg" + std::to_string(i) + "\"";
+        bool fg = i < foregrounds.size() && !foregrounds[i].empty();
+        standin += fg ? " \"$d/fg" + std::to_string(i) + "\"" : " -";
+        // Double quotes keep a command one word, in the script and in the
+        // single-quoted script of a named parent alike.
+        if (i < children.size())
+            for (const std::string &c : children[i])
+                standin += " \"" + c + "\"";
         if (parents[i].empty()) {
             s += standin + " & echo $! >> \"$d/pids.new\"\n";
             continue;
@@ -47,8 +53,9 @@ template <std::size_t N> void put(char (&field)[N], const std::string &text)
 
 } // namespace
 
-login_sandbox::login_sandbox(std::vector<std::string> parents, std::vector<std::string> foregrounds)
-    : parents_(std::move(parents)), foregrounds_(std::move(foregrounds))
+login_sandbox::login_sandbox(std::vector<std::string> parents, std::vector<std::string> foregrounds,
+                             std::vector<std::vector<std::string>> children)
+    : parents_(std::move(parents)), foregrounds_(std::move(foregrounds)), children_(std::move(children))
 {
     char dir[] = "/tmp/vigil-logins.XXXXXX";
     if (!mkdtemp(dir))
@@ -77,7 +84,7 @@ std::string login_sandbox::unavailable()
 
 term_options login_sandbox::options(term_options opt) const
 {
-    opt.prefix = {"unshare", "-pfm", "--mount-proc", "--propagation", "private", "sh", "-c", script(parents_, foregrounds_),
+    opt.prefix = {"unshare", "-pfm", "--mount-proc", "--propagation", "private", "sh", "-c", script(parents_, foregrounds_, children_),
                   "sh",      dir_};
     return opt;
 }

@@ -25,7 +25,11 @@ public:
     // non-empty foreground has a terminal of its own, in whose foreground
     // runs "/bin/sleep 1000" with those bytes as its first argument: its
     // command line reads "<foreground> 1000". The others have no terminal.
-    explicit login_sandbox(std::vector<std::string> parents, std::vector<std::string> foregrounds = {});
+    // Each of a stand-in's children is a command run by /bin/sh -c as its
+    // child (no quotes, no "$" or backslashes in it), for a process tree
+    // below the login.
+    explicit login_sandbox(std::vector<std::string> parents, std::vector<std::string> foregrounds = {},
+                           std::vector<std::vector<std::string>> children = {});
     // Removes the files; the namespace ends with the program's terminal.
     ~login_sandbox();
     login_sandbox(const login_sandbox &) = delete;
@@ -45,6 +49,7 @@ public:
 private:
     std::vector<std::string> parents_;
     std::vector<std::string> foregrounds_;
+    std::vector<std::vector<std::string>> children_;
     std::string dir_;
     std::vector<int> pids_; // the stand-ins' pids inside the namespace
 };

@@ -1,0 +1,382 @@
+#include "procs/ptree.h"
+
+#include <array>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "bars/bars.h"
+#include "core/curses_init.h"
+#include "core/text.h"
+#include "kbd/kbd.h"
+#include "procs/procs.h"
+
+namespace {
+
+const char whole_tree_help[] = "\x01[ENT]users [d]etails [o]wner [s]ysinfo [l]ine-numbers [^t]ERM [/]search";
+const char login_tree_help[] =
+    "\x01[ENT]users all[t]ree [d]etails [o]wner [s]ysinfo [l]ine-numbers [^t]ERM [/]search";
+
+ptree_line *ptree_lines = nullptr;
+int ptree_root = 1;
+bool show_owner = false;
+bool show_lnum = false;
+int ptree_last_key = 0;
+int crsr_answer = 0;
+
+// total, running, sleeping, stopped, zombie; counted afresh on every sync,
+// since a line's state can change while the line lives.
+enum { C_TOTAL, C_RUNNING, C_SLEEPING, C_STOPPED, C_ZOMBIE };
+std::array<std::uint32_t, 5> ptree_counts{};
+
+// The state column: a letter takes the colour byte at its place in
+// state_chars, any other letter colour byte 3. A sleeping process shows a
+// blank.
+constexpr char state_chars[] = "R DZT?";
+constexpr char state_colours[] = "\x05\x02\x06\x04\x07\x07";
+
+// What the last signal key did, shown after the counts until the tick
+// after next, so that the sync right after the key does not wipe it.
+char outcome[72];
+std::chrono::steady_clock::time_point outcome_until;
+constexpr std::chrono::seconds outcome_shown{4};
+
+bool shown(const widget *w)
+{
+    return w->refresh != nullptr;
+}
+
+char state_colour(char s)
+{
+    const char *at = std::strchr(state_chars, s);
+    return s && at ? state_colours[at - state_chars] : '\x03';
+}
+
+void count(char s)
+{
+    ++ptree_counts[C_TOTAL];
+    if (s == 'R')
+        ++ptree_counts[C_RUNNING];
+    else if (s == 'S' || s == 'D')
+        ++ptree_counts[C_SLEEPING];
+    else if (s == 'T')
+        ++ptree_counts[C_STOPPED];
+    else if (s == 'Z')
+        ++ptree_counts[C_ZOMBIE];
+}
+
+void link_before(ptree_line **at, ptree_line *l)
+{
+    l->next = *at;
+    if (*at)
+        (*at)->pprev = &l->next;
+    *at = l;
+    l->pprev = at;
+}
+
+void unlink(ptree_line *l)
+{
+    if (l->next)
+        l->next->pprev = l->pprev;
+    *l->pprev = l->next;
+}
+
+const ptree_line *line_at(int number)
+{
+    for (const ptree_line *l = ptree_lines; l; l = l->next)
+        if (l->number == number)
+            return l->node ? l : nullptr;
+    return nullptr;
+}
+
+void free_lines()
+{
+    while (ptree_line *l = ptree_lines) {
+        if (l->node)
+            l->node->line = nullptr;
+        unlink(l);
+        std::free(l);
+    }
+}
+
+void show(widget *w, int key)
+{
+    ptree_root = 1;
+    if (key == KBD_ENTER)
+        if (auto *pid = static_cast<int *>(wmsg_send(w, want_upid, nullptr)))
+            ptree_root = *pid;
+    wmsg_send(w, cur_hlp, const_cast<char *>(ptree_root == 1 ? whole_tree_help : login_tree_help));
+    ptree_sync(w);
+    w->periodic = ptree_sync;
+    w->msgh = ptree_msgh;
+    w->redraw = ptree_redraw;
+    w->refresh = scr_wrefresh;
+    w->flags |= W_DIRTY;
+    w->crsr = 0;
+    w->first_row = 0;
+}
+
+void hide(widget *w)
+{
+    w->refresh = nullptr;
+    w->redraw = nullptr;
+    free_lines();
+    w->periodic = nullptr;
+    w->msgh = nullptr;
+    wmsg_send(w, snd_info, nullptr);
+    ptree_counts = {};
+    outcome[0] = '\0';
+}
+
+void signal_key(widget *w, int letter)
+{
+    int sig = letter == 'I' ? SIGINT : letter == 'K' ? SIGKILL : letter == 'T' ? SIGTERM : SIGHUP;
+    // No line under the bar (an empty view): there is nobody to signal.
+    const ptree_line *l = line_at(w->crsr);
+    if (!l)
+        return;
+    send_signal(sig, l->node->pid);
+    outcome_until = std::chrono::steady_clock::now() + outcome_shown;
+    ptree_sync(w);
+    w->flags |= W_DIRTY;
+}
+
+bool line_matches(const ptree_line *l)
+{
+    char pid[16];
+    std::snprintf(pid, sizeof pid, "%d", l->node->pid);
+    return reg_match(pid) || (show_owner && reg_match(get_owner_name(proc_pid_uid(l->node->pid)))) ||
+           reg_match(get_cmdline(l->node->pid));
+}
+
+void *search(widget *w, int mode)
+{
+    for (const ptree_line *l = ptree_lines; l; l = l->next) {
+        if (!l->node || (mode == SEARCH_FROM && l->number < w->crsr) ||
+            (mode == SEARCH_AFTER && l->number <= w->crsr))
+            continue;
+        if (line_matches(l)) {
+            scr_crsr_jmp(w, l->number);
+            return reinterpret_cast<void *>(1);
+        }
+    }
+    return reinterpret_cast<void *>(2);
+}
+
+// One line as the view shows it: line number, pid, state, owner, the
+// tree's prefix and the command line, cut to the width of the view. The
+// owner name and the command line were written by other people.
+void format_line(widget *w, const ptree_line *l)
+{
+    int width = static_cast<std::int32_t>(w->right) - static_cast<std::int32_t>(w->left) + 1;
+    disp_line out(w->scr->line_buf, static_cast<std::size_t>(w->scr->line_size), width);
+    char own[32];
+    if (show_lnum) {
+        std::snprintf(own, sizeof own, "\x06%4d ", l->number + 1);
+        out.own(own);
+    }
+    int pid = l->node->pid;
+    char s = l->node->state;
+    std::snprintf(own, sizeof own, "\x03%5d %c%c ", pid, state_colour(s), s == 'S' ? ' ' : s);
+    out.own(own);
+    if (show_owner)
+        out.own("\x03").column(get_owner_name(proc_pid_uid(pid)), 8, 11).own(" ");
+    out.own("\x02").own(tree_string(ptree_root, l->node)).own(" \x03").text(get_cmdline(pid));
+}
+
+}  // namespace
+
+void ptree_reg(widget *w)
+{
+    w->keyh = ptree_keyh;
+    w->msgh = ptree_msgh;
+    mwin_msg_on(w);
+}
+
+void ptree_detach(void *line)
+{
+    auto *l = static_cast<ptree_line *>(line);
+    proc_node *top = l->node;
+    if (!top)
+        return;
+    // The lines of the whole subtree go with it, deepest first.
+    for (proc_node *c = top->child; c; c = c->sibling.next)
+        if (c->line)
+            ptree_detach(c->line);
+    top->line = nullptr;
+    l->node = nullptr;
+}
+
+void ptree_sync(widget *w)
+{
+    update_tree(ptree_detach);
+
+    // The lines of processes that went or moved go; the bar keeps its line.
+    int removed = 0;
+    for (ptree_line *l = ptree_lines; l;) {
+        ptree_line *next = l->next;
+        if (l->node) {
+            l->number -= removed;
+        } else {
+            scr_ldeleted(w, l->number - removed);
+            ++removed;
+            unlink(l);
+            std::free(l);
+        }
+        l = next;
+    }
+
+    // Surviving lines keep the order of the walk; new processes get new
+    // lines where the walk meets them.
+    ptree_counts = {};
+    ptree_line **at = &ptree_lines;
+    int i = 0;
+    for (proc_node *n = tree_start(ptree_root, ptree_root); n; n = tree_next(), ++i) {
+        auto *l = static_cast<ptree_line *>(n->line);
+        if (!l || *at != l) {
+            if (l) {
+                // Never expected: a line out of the walk's order is taken
+                // out and comes back at its place.
+                unlink(l);
+            } else {
+                l = static_cast<ptree_line *>(std::calloc(1, sizeof(ptree_line)));
+                if (!l)
+                    allocate_error();
+                l->node = n;
+                n->line = l;
+            }
+            scr_linserted(w, i);
+            link_before(at, l);
+        }
+        l->number = i;
+        count(n->state);
+        at = &l->next;
+    }
+    // Lines the walk no longer reaches (none, as long as every move of a
+    // node is told about) go too.
+    while (ptree_line *l = *at) {
+        scr_ldeleted(w, i);
+        if (l->node)
+            l->node->line = nullptr;
+        unlink(l);
+        std::free(l);
+    }
+    ptree_status(w);
+}
+
+void ptree_status(widget *w)
+{
+    char *buf = w->scr->line_buf;
+    auto size = static_cast<std::size_t>(w->scr->line_size);
+    int n = std::snprintf(buf, size, "%u tasks: %u running, %u sleeping", ptree_counts[C_TOTAL],
+                          ptree_counts[C_RUNNING], ptree_counts[C_SLEEPING]);
+    auto append = [&](const char *fmt, auto... args) {
+        if (n >= 0 && static_cast<std::size_t>(n) < size)
+            n += std::snprintf(buf + n, size - static_cast<std::size_t>(n), fmt, args...);
+    };
+    if (ptree_counts[C_STOPPED])
+        append(", %u stopped", ptree_counts[C_STOPPED]);
+    if (ptree_counts[C_ZOMBIE])
+        append(", %u zombie", ptree_counts[C_ZOMBIE]);
+    if (outcome[0] && std::chrono::steady_clock::now() < outcome_until)
+        append("   %s", outcome);
+    wmsg_send(w, snd_info, buf);
+}
+
+void ptree_redraw(widget *w)
+{
+    if (!ptree_lines) {
+        scr_list_start(w, 0);
+        w->first_row = 0;
+        scr_maddstr(w, "User has logged out", 0, 0, 20);
+        return;
+    }
+    int n = static_cast<int>(ptree_counts[C_TOTAL]);
+    scr_list_start(w, n);
+    int first = scr_first_shown(w);
+    int last = scr_last_shown(w);
+    const ptree_line *l = ptree_lines;
+    while (l && l->number < first)
+        l = l->next;
+    for (; l && l->number <= last; l = l->next) {
+        if (!l->node)
+            continue;
+        format_line(w, l);
+        scr_addfstr(w, w->scr->line_buf, l->number, 0);
+    }
+    scr_list_end(w, n);
+}
+
+int ptree_keyh(widget *w, int key)
+{
+    if (key == KBD_ENTER || key == 't') {
+        if (!shown(w))
+            show(w, key);
+        else if (key == KBD_ENTER)
+            hide(w);
+        else if (ptree_last_key != 't') {
+            ptree_root = 1;
+            ptree_sync(w);
+            w->flags |= W_DIRTY;
+        }
+        ptree_last_key = key;
+        return 1;
+    }
+    if (!shown(w))
+        return 0;
+    int letter = key & 0xfff;
+    if (letter == 'I' || letter == 'K' || letter == 'T' || letter == 'U') {
+        if (key & KBD_CTRL)
+            signal_key(w, letter);
+        return 1;
+    }
+    switch (key) {
+    case 'l':
+        show_lnum = !show_lnum;
+        break;
+    case 'o':
+        show_owner = !show_owner;
+        break;
+    case 'r':
+        ptree_sync(w);
+        break;
+    default:
+        return scr_keyh(w, key);
+    }
+    w->flags |= W_DIRTY;
+    return 1;
+}
+
+void *ptree_msgh(widget *w, int type, widget *, void *datum)
+{
+    switch (type) {
+    case want_crsr_val: {
+        const ptree_line *l = line_at(w->crsr);
+        crsr_answer = l ? l->node->pid : 0;
+        return &crsr_answer;
+    }
+    case snd_search:
+        return ptree_lines ? search(w, static_cast<int>(reinterpret_cast<std::intptr_t>(datum)))
+                           : reinterpret_cast<void *>(2);
+    default:
+        return nullptr;
+    }
+}
+
+const char *send_signal(int sig, int pid)
+{
+    // Process 1 is the system's own, and 0 would be vigil's own group.
+    if (pid > 1 && kill(pid, sig) == 0)
+        std::snprintf(outcome, sizeof outcome, "Signal %d was sent to process %d", sig, pid);
+    else
+        std::snprintf(outcome, sizeof outcome, "Can't send signal %d to process %d", sig, pid);
+    return outcome;
+}
+
+const ptree_line *ptree_first_line()
+{
+    return ptree_lines;
+}

@@ -1,0 +1,32 @@
+// The process tree view: one line per process below a login (Enter on the
+// user list) or below process 1 ("t"), lines that follow their processes
+// as they come and go, the task counts on the info bar, four signals for
+// the process under the bar, and search.
+#pragma once
+
+#include "core/widget.h"
+#include "procs/tree.h"
+
+// One display line. Lines are numbered 0 ... n-1 in the order of the walk
+// from the root; a line whose process went or moved has no node until the
+// next sync drops it.
+struct ptree_line {
+    ptree_line *next;
+    ptree_line **pprev;
+    int number;
+    proc_node *node;
+};
+
+void ptree_reg(widget *w);
+void ptree_sync(widget *w);
+void ptree_detach(void *line);
+void ptree_status(widget *w);
+void ptree_redraw(widget *w);
+int ptree_keyh(widget *w, int key);
+void *ptree_msgh(widget *w, int type, widget *sender, void *datum);
+// Sends one signal, never to process 0 or 1, and returns the outcome text
+// in a buffer of its own that the next call overwrites.
+const char *send_signal(int sig, int pid);
+
+// The first display line, for walking them in order; null when none.
+const ptree_line *ptree_first_line();

@@ -1,0 +1,217 @@
+// The process tree view against the fake backend, on a real curses screen.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "kbd/kbd.h"
+#include "tests/support/screen/views_fixture.h"
+
+namespace {
+
+std::string rtrim(std::string s)
+{
+    return s.erase(s.find_last_not_of(' ') + 1);
+}
+
+void proc(int pid, int ppid, const std::string &cmd, char state = 'S', std::uint32_t uid = 0)
+{
+    fake_process({.pid = pid, .ppid = ppid, .name = cmd, .cmdline = fake_argv({cmd}), .uid = uid, .state = state});
+}
+
+// What the view shows on terminal row r (lines start on row 3).
+std::string row(int r)
+{
+    return rtrim(bars_screen::terminal_row(r));
+}
+
+// The pid of the line under the bar, as the detail window would ask.
+int barred(bars_screen &s)
+{
+    return *static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr));
+}
+
+// A login 100 with a shell 101 running two jobs, and an unrelated 50.
+struct TreeView : ::testing::Test {
+    bars_screen s{24, 80};
+
+    void SetUp() override
+    {
+        proc(1, 0, "init");
+        proc(50, 1, "cron");
+        proc(100, 1, "sshd: alice");
+        proc(101, 100, "-bash");
+        proc(102, 101, "vi notes", 'T');
+        proc(103, 101, "make", 'R');
+        fake_login("alice", "pts/0", "", 100);
+        users_init();
+        s.tick();
+    }
+};
+
+TEST_F(TreeView, ALoginsTreeItsCountsAndItsColumns)
+{
+    s.keys({KBD_ENTER});
+    EXPECT_EQ(row(3), "  100   - sshd: alice");
+    EXPECT_EQ(row(4), "  101    `- -bash");
+    EXPECT_EQ(row(5), "  103 R    |- make");
+    EXPECT_EQ(row(6), "  102 T    `- vi notes");
+    EXPECT_EQ(row(7), "");
+    EXPECT_EQ(row(1), "4 tasks: 1 running, 2 sleeping, 1 stopped");
+    EXPECT_EQ(row(23), std::string("[ENT]users all[t]ree [d]etails [o]wner [s]ysinfo [l]ine-numbers [^t]ERM [/]search")
+                           .substr(0, 80));
+    // The state column's colours: red for running, red on cyan for stopped.
+    EXPECT_EQ(pad_pair(s.ptree->pad, 2, 6), 5);
+    EXPECT_EQ(pad_pair(s.ptree->pad, 3, 6), 7);
+    EXPECT_EQ(pad_pair(s.ptree->pad, 1, 9), 2) << "the prefix is green";
+
+    fake_user(0, "root");
+    fake_user(4242, "averylongname");
+    proc(103, 101, "make", 'Z', 4242);
+    s.keys({'l', 'o', 'r'});
+    EXPECT_EQ(row(3), "   1   100   root     - sshd: alice");
+    EXPECT_EQ(row(5), "   3   103 Z averylon    |- make");
+    EXPECT_EQ(row(1), "4 tasks: 0 running, 2 sleeping, 1 stopped, 1 zombie");
+    s.keys({'l', 'o'});
+
+    // The whole tree below process 1 keeps the login's lines and renumbers
+    // them; "t" again changes nothing.
+    s.keys({KBD_DOWN, KBD_DOWN});
+    EXPECT_EQ(barred(s), 103);
+    s.keys({'t'});
+    EXPECT_EQ(barred(s), 103) << "the bar stays on its process";
+    EXPECT_EQ(row(5), "  103 Z  |   |- make") << "and on its row: the lines above came in above the view";
+    s.keys({KBD_HOME});
+    EXPECT_EQ(row(3), "    1   - init");
+    EXPECT_EQ(row(4), "  100    |- sshd: alice");
+    EXPECT_EQ(row(8), "   50    `- cron");
+    EXPECT_EQ(row(23).substr(0, 25), "[ENT]users all[t]ree [d]e") << "the help line keeps its text";
+
+    // Enter goes back to the user list, which redraws over the tree.
+    s.keys({KBD_ENTER});
+    EXPECT_EQ(row(1), "");
+    EXPECT_EQ(row(3).substr(15, 5), "alice");
+}
+
+TEST_F(TreeView, TheBarFollowsItsProcessAsLinesComeAndGo)
+{
+    s.keys({'t', KBD_END});
+    EXPECT_EQ(barred(s), 50);
+    proc(60, 50, "new child");         // a line below the bar comes
+    proc(40, 1, "newer one");          // and one above it
+    s.tick();
+    EXPECT_EQ(barred(s), 50);
+    fake_process_gone(103);            // a line above goes
+    s.tick();
+    EXPECT_EQ(barred(s), 50);
+    fake_process_gone(50);             // the barred process itself goes:
+    fake_process_gone(60);             // the bar keeps its row
+    s.tick();
+    EXPECT_NE(barred(s), 0);
+
+    // The login's root going leaves nothing to show.
+    s.keys({KBD_ENTER, KBD_ENTER});
+    fake_process_gone(100);
+    fake_process_gone(101);
+    fake_process_gone(102);
+    s.tick();
+    EXPECT_EQ(row(3), "User has logged out");
+    EXPECT_EQ(row(1), "0 tasks: 0 running, 0 sleeping");
+    EXPECT_EQ(barred(s), 0);
+    s.keys({KBD_CTRL | 'K'});  // nobody to signal: nothing said
+    EXPECT_EQ(row(1), "0 tasks: 0 running, 0 sleeping");
+}
+
+TEST_F(TreeView, SignalsGoOnlyToRealProcessesOfTheBar)
+{
+    EXPECT_EQ(std::string(send_signal(SIGKILL, 0)), "Can't send signal 9 to process 0");
+    // A real process to signal; the pipe closes once it runs sleep, so
+    // that nothing of this test's own set-up is signalled instead.
+    int ran[2];
+    ASSERT_EQ(pipe2(ran, O_CLOEXEC), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        execl("/bin/sleep", "sleep", "1000", nullptr);
+        _exit(127);
+    }
+    close(ran[1]);
+    char byte;
+    ASSERT_EQ(read(ran[0], &byte, 1), 0);
+    close(ran[0]);
+    proc(child, 1, "victim");
+    s.keys({'t'});
+    EXPECT_EQ(barred(s), 1);
+    s.keys({KBD_CTRL | 'K', 'K', KBD_TAB});  // process 1, then keys that are no signal
+    EXPECT_EQ(row(1), "7 tasks: 1 running, 5 sleeping, 1 stopped   Can't send signal 9 to process 1");
+
+    while (barred(s) != child)
+        s.keys({KBD_DOWN});
+    s.keys({KBD_CTRL | 'T'});
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_NE(row(1).find("Signal 15 was sent to process " + std::to_string(child)), std::string::npos) << row(1);
+    fake_process_gone(child);
+}
+
+TEST_F(TreeView, SearchGoesBothWaysAndSeesOwnersOnlyWhenShown)
+{
+    fake_user(1001, "alice");
+    proc(103, 101, "make", 'R', 1001);
+    s.keys({KBD_ENTER, '/', 'm', 'a'});
+    EXPECT_EQ(barred(s), 103);
+    s.keys({KBD_ENTER});  // no match after the bar: round from the top
+    EXPECT_EQ(barred(s), 103);
+    s.keys({KBD_BS, KBD_BS, '1', '0', '1'});  // a pid, above the bar: typing searches on from the bar only
+    EXPECT_EQ(barred(s), 103);
+    s.keys({KBD_ENTER});
+    EXPECT_EQ(barred(s), 101);
+    s.keys({KBD_ESC, '/', 'a', 'l', 'i', 'c', 'e', KBD_ENTER});
+    EXPECT_EQ(barred(s), 100) << "alice is in the login's own command line";
+    s.keys({KBD_ENTER});
+    EXPECT_EQ(barred(s), 100) << "without the owner column, 103's owner is not searched";
+    s.keys({KBD_ESC, 'o', '/', 'a', 'l', 'i', 'c', 'e', KBD_ENTER});
+    EXPECT_EQ(barred(s), 103);
+    s.keys({KBD_ESC, 'o'});
+}
+
+// At 10,000 processes the view reads the command lines of the rows on
+// screen only, and paging reaches every line.
+TEST(TreeViewLarge, PagingShowsTheRightRowsAndReadsOnlyThem)
+{
+    bars_screen s(24, 80);
+    proc(1, 0, "init");
+    for (int pid = 2; pid <= 10000; ++pid)
+        proc(pid, 1, "job " + std::to_string(pid));
+    users_init();
+    s.tick();
+    int before = fake_cmdline_reads();
+    s.keys({'t'});
+    EXPECT_LE(fake_cmdline_reads() - before, 20) << "one read per row in view";
+    EXPECT_EQ(row(1), "10000 tasks: 0 running, 10000 sleeping");
+
+    before = fake_cmdline_reads();
+    s.keys({KBD_END});
+    EXPECT_LE(fake_cmdline_reads() - before, 20);
+    // The children of 1 stand in the reverse order of their records.
+    EXPECT_EQ(row(22), "    2    `- job 2");
+    EXPECT_EQ(barred(s), 21) << "the bar kept its place in the view";
+    s.keys({KBD_END});
+    EXPECT_EQ(barred(s), 2);
+    s.keys({KBD_PGUP});
+    EXPECT_EQ(row(22), "   21    |- job 21");
+    EXPECT_EQ(barred(s), 21);
+    s.keys({KBD_HOME});
+    EXPECT_EQ(row(3), "    1   - init");
+    EXPECT_EQ(row(4), "10000    |- job 10000");
+    before = fake_cmdline_reads();
+    s.tick();
+    EXPECT_LE(fake_cmdline_reads() - before, 20) << "a tick reads the rows in view too";
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -221,7 +222,7 @@ TEST_F(ProcFiles, PathTooLongIsNameless)
     EXPECT_EQ(show(got), show(want));
 }
 
-TEST_F(ProcFiles, OwnExecutableAndGoneProcess)
+TEST_F(ProcFiles, OwnExecutableZombieAndGoneProcess)
 {
     std::string exe;
     ASSERT_TRUE(plat_proc_exe(getpid(), exe));
@@ -237,12 +238,38 @@ TEST_F(ProcFiles, OwnExecutableAndGoneProcess)
     ASSERT_GE(pid, 0);
     if (pid == 0)
         _exit(0);
+    // Exited but not reaped, then gone: neither has anything to show.
+    siginfo_t si{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(pid), &si, WEXITED | WNOWAIT), 0);
+    auto nothing_to_show = [pid](const char *when) {
+        std::vector<plat_file> files = {{3, PF_VNODE, 0, "/stale"}};
+        std::string path = "stale";
+        EXPECT_FALSE(plat_proc_files(pid, files)) << when;
+        EXPECT_TRUE(files.empty()) << when;
+        EXPECT_FALSE(plat_proc_exe(pid, path)) << when;
+    };
+    nothing_to_show("zombie");
     ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
-    std::vector<plat_file> files = {{3, PF_VNODE, 0, "/stale"}};
-    exe = "stale";
-    EXPECT_FALSE(plat_proc_files(pid, files));
-    EXPECT_TRUE(files.empty());
-    EXPECT_FALSE(plat_proc_exe(pid, exe));
+    nothing_to_show("reaped");
+}
+
+// A kernel thread has no executable and no descriptors, but it is alive:
+// its two directories are listed.
+TEST_F(ProcFiles, KernelThread)
+{
+    char comm[32] = {};
+    FILE *f = std::fopen((plat_root.proc + "/2/comm").c_str(), "r");
+    bool kthreadd = f && std::fgets(comm, sizeof comm, f) && std::string(comm) == "kthreadd\n";
+    if (f)
+        std::fclose(f);
+    if (!kthreadd)
+        GTEST_SKIP() << "process 2 is not the kernel's thread maker here";
+    std::vector<plat_file> files;
+    ASSERT_TRUE(plat_proc_files(2, files));
+    std::vector<plat_file> want = {{-1, PF_VNODE, PF_CDIR, "/"}, {-1, PF_VNODE, PF_RDIR, "/"}};
+    EXPECT_EQ(show(files), show(want));
+    std::string exe;
+    EXPECT_FALSE(plat_proc_exe(2, exe));
 }
 
 // Someone else's process, as an ordinary user sees it: nothing of it.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "platform/platform.h"
@@ -14,16 +15,51 @@ struct fake_host {
     std::map<int, fake_proc> procs;
     bool cmdlines_readable = true;
     bool table_fails = false;
-    int cmdline_reads = 0;
     std::vector<plat_login> logins;
     bool logins_fail = false;
+    std::map<int, int> cmdline_reads;
     std::map<std::uint32_t, std::string> users;
     int user_lookups = 0;
+    std::map<std::string, plat_passwd> passwd;
     bool load_known = false;
     double load[3] = {};
+    fake_sys sys;
 };
 
 fake_host host;
+
+// The numbering the Linux backend gives the same letters.
+int code_of(char state)
+{
+    switch (state) {
+    case 'R': return PS_RUNNING;
+    case 'S':
+    case 'I':
+    case 'D': return PS_SLEEPING;
+    case 'T':
+    case 't': return PS_STOPPED;
+    case 'Z':
+    case 'X': return PS_ZOMBIE;
+    default: return 0;
+    }
+}
+
+const fake_proc *proc_of(int pid)
+{
+    auto it = host.procs.find(pid);
+    return it == host.procs.end() ? nullptr : &it->second;
+}
+
+// Copies a list the test set; an unset one cannot be read.
+template <typename T>
+bool hand_out(const std::optional<std::vector<T>> &list, std::vector<T> &out)
+{
+    out.clear();
+    if (!list)
+        return false;
+    out = *list;
+    return true;
+}
 
 proc_rec record(const fake_proc &p)
 {
@@ -33,8 +69,11 @@ proc_rec record(const fake_proc &p)
     r.tpgid = p.tpgid;
     r.state = p.state;
     std::strncpy(r.comm, p.name.c_str(), sizeof r.comm - 1);
-    r.threads = 1;
-    r.start = -1;
+    r.state_code = p.state_code ? p.state_code : code_of(p.state);
+    r.threads = p.threads;
+    r.start = p.start;
+    r.vsize = p.vsize;
+    r.rss = p.rss;
     return r;
 }
 
@@ -60,11 +99,6 @@ void fake_table_fails(bool yes)
     host.table_fails = yes;
 }
 
-int fake_cmdline_reads()
-{
-    return host.cmdline_reads;
-}
-
 std::string fake_argv(std::initializer_list<std::string> args)
 {
     std::string raw;
@@ -78,6 +112,20 @@ std::string fake_argv(std::initializer_list<std::string> args)
 void fake_cmdlines_readable(bool yes)
 {
     host.cmdlines_readable = yes;
+}
+
+int fake_cmdline_reads()
+{
+    int n = 0;
+    for (const auto &[pid, reads] : host.cmdline_reads)
+        n += reads;
+    return n;
+}
+
+int fake_cmdline_reads(int pid)
+{
+    auto it = host.cmdline_reads.find(pid);
+    return it == host.cmdline_reads.end() ? 0 : it->second;
 }
 
 void fake_login(const std::string &user, const std::string &line, const std::string &host_name, int pid)
@@ -105,6 +153,12 @@ int fake_user_lookups()
     return host.user_lookups;
 }
 
+void fake_passwd(const plat_passwd &pw)
+{
+    host.passwd[pw.name] = pw;
+    host.users[pw.uid] = pw.name;
+}
+
 void fake_load(double one, double five, double fifteen)
 {
     host.load_known = true;
@@ -116,6 +170,16 @@ void fake_load(double one, double five, double fifteen)
 void fake_load_unavailable()
 {
     host.load_known = false;
+}
+
+fake_sys &fake_system()
+{
+    return host.sys;
+}
+
+void fake_system(const fake_sys &s)
+{
+    host.sys = s;
 }
 
 // ---- the platform interface ----------------------------------------------
@@ -143,7 +207,7 @@ int plat_proc_table(proc_rec **out)
 
 long plat_cmdline(int pid, char *buf, std::size_t len)
 {
-    ++host.cmdline_reads;
+    ++host.cmdline_reads[pid];
     auto it = host.procs.find(pid);
     if (it == host.procs.end())
         return -1;
@@ -175,6 +239,25 @@ bool plat_proc_euid(int pid, std::uint32_t &uid)
     return true;
 }
 
+bool plat_proc_exe(int pid, std::string &path)
+{
+    const fake_proc *p = proc_of(pid);
+    if (!p || p->exe.empty())
+        return false;
+    path = p->exe;
+    return true;
+}
+
+bool plat_proc_files(int pid, std::vector<plat_file> &out)
+{
+    out.clear();
+    const fake_proc *p = proc_of(pid);
+    if (!p || p->files_unreadable)
+        return false;
+    out = p->files;
+    return true;
+}
+
 bool plat_user_name(std::uint32_t uid, std::string &name)
 {
     ++host.user_lookups;
@@ -202,4 +285,103 @@ int plat_loadavg(double *loads, int n)
     for (; i < n && i < 3; ++i)
         loads[i] = host.load[i];
     return i;
+}
+
+bool plat_user_by_name(const char *name, plat_passwd &out)
+{
+    auto it = name ? host.passwd.find(name) : host.passwd.end();
+    if (it == host.passwd.end())
+        return false;
+    out = it->second;
+    return true;
+}
+
+// ---- the system ----------------------------------------------------------
+
+bool plat_boot_time(std::int64_t &secs)
+{
+    if (host.sys.boot_time < 0)
+        return false;
+    secs = host.sys.boot_time;
+    return true;
+}
+
+bool plat_cpu_total(plat_cpu_counters &out)
+{
+    if (!host.sys.cpu_total)
+        return false;
+    out = *host.sys.cpu_total;
+    return true;
+}
+
+int plat_cpu_count()
+{
+    return host.sys.cpu_count;
+}
+
+bool plat_cpu_each(int ncpu, std::vector<plat_cpu_counters> &out)
+{
+    out.clear();
+    const auto &each = host.sys.cpu_each;
+    if (!each || ncpu < 0 || static_cast<std::size_t>(ncpu) > each->size())
+        return false;
+    out.assign(each->begin(), each->begin() + ncpu);
+    return true;
+}
+
+void plat_mem_info(plat_mem &out)
+{
+    out = host.sys.mem;
+}
+
+bool plat_swap_info(std::uint32_t &total, std::uint32_t &used)
+{
+    if (!host.sys.swap)
+        return false;
+    total = host.sys.swap->total;
+    used = host.sys.swap->used;
+    return true;
+}
+
+long plat_open_files()
+{
+    return host.sys.open_files;
+}
+
+long plat_max_files()
+{
+    return host.sys.max_files;
+}
+
+long plat_used_inodes()
+{
+    return host.sys.used_inodes;
+}
+
+bool plat_modules(std::vector<plat_module> &out)
+{
+    if (!hand_out(host.sys.modules, out))
+        return false;
+    // What was read before the failure stays.
+    if (host.sys.modules_fail_after) {
+        if (*host.sys.modules_fail_after < out.size())
+            out.resize(*host.sys.modules_fail_after);
+        return false;
+    }
+    return true;
+}
+
+bool plat_fstypes(std::vector<plat_fstype> &out)
+{
+    return hand_out(host.sys.fstypes, out);
+}
+
+bool plat_partitions(std::vector<plat_partition> &out)
+{
+    return hand_out(host.sys.partitions, out);
+}
+
+bool plat_devices(std::vector<plat_device> &out)
+{
+    return hand_out(host.sys.devices, out);
 }

@@ -13,6 +13,7 @@
 #include "core/curses_init.h"
 #include "core/loop.h"
 #include "core/widget.h"
+#include "details/details.h"
 #include "kbd/kbd.h"
 #include "procs/procs.h"
 #include "procs/ptree.h"
@@ -86,7 +87,8 @@ void create_widgets(int rows, int cols)
     ptree->crsr = 0;
     ptree_reg(ptree);
 
-    scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 0, 128, "exti", 8);
+    widget *window = scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 0, 128, "exti", 8);
+    exti_reg(window);
 
     widget *input = scr_create(r - 1, 0, r - 1, c - 1, 0, 0, "input", 9);
     input->flags = W_FIXED;

@@ -11,6 +11,7 @@
 #include "bars/bars.h"
 #include "core/curses_init.h"
 #include "core/text.h"
+#include "details/details.h"
 #include "kbd/kbd.h"
 #include "procs/procs.h"
 
@@ -108,6 +109,7 @@ void show(widget *w, int key)
     if (key == KBD_ENTER)
         if (auto *pid = static_cast<int *>(wmsg_send(w, want_upid, nullptr)))
             ptree_root = *pid;
+    wmsg_send(w, snd_esource, reinterpret_cast<void *>(eproc));
     wmsg_send(w, cur_hlp, const_cast<char *>(ptree_root == 1 ? whole_tree_help : login_tree_help));
     ptree_sync(w);
     w->periodic = ptree_sync;

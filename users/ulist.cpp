@@ -4,6 +4,7 @@
 
 #include "bars/bars.h"
 #include "core/text.h"
+#include "details/details.h"
 #include "kbd/kbd.h"
 #include "procs/procs.h"
 #include "users/users.h"
@@ -97,6 +98,7 @@ int ulist_keyh(widget *w, int key)
             w->redraw = uredraw;
             w->refresh = scr_wrefresh;
             w->flags |= W_DIRTY;
+            wmsg_send(w, snd_esource, reinterpret_cast<void *>(euser));
         }
         // Never consumed: the process tree has already taken its part.
         return 1;

@@ -7,6 +7,7 @@
 
 #include "bars/bars.h"
 #include "core/loop.h"
+#include "details/details.h"
 #include "kbd/kbd.h"
 #include "procs/procs.h"
 #include "procs/ptree.h"
@@ -16,7 +17,7 @@
 #include "users/users.h"
 
 struct bars_screen {
-    widget *info, *help, *ulist, *ptree, *input;
+    widget *info, *help, *ulist, *ptree, *exti, *input;
 
     bars_screen(int rows, int cols)
     {
@@ -41,6 +42,8 @@ struct bars_screen {
         ptree = scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ptree", 3);
         ptree->crsr = 0;
         ptree_reg(ptree);
+        exti = scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 0, 128, "exti", 8);
+        exti_reg(exti);
         input = scr_create(r - 1, 0, r - 1, c - 1, 0, 0, "input", 9);
         input->flags = W_FIXED;
         mwin_msg_on(input);
@@ -53,6 +56,8 @@ struct bars_screen {
     {
         if (ptree->refresh)
             ptree_keyh(ptree, KBD_ENTER);
+        if (exti->refresh)
+            exti_keyh(exti, KBD_ESC);
         fake_logins_clear();
         users_update(ulist);
     }

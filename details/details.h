@@ -1,0 +1,44 @@
+// The detail window: a framed window over the lists with one of three
+// reports ("d" the details of what the bar is on, "s" the system, "p"
+// nothing), and the output operations every report writes through.
+#pragma once
+
+#include <cstdarg>
+
+#include "core/widget.h"
+
+// A report: writes the window's text, given the cursor value of the list on
+// screen (a user name, or a pointer to a pid), which it may only read at
+// once.
+using report_fn = void (*)(void *crsr_value);
+
+// The detail window's widget; exti_reg stores it.
+extern widget *exti;
+
+void exti_reg(widget *w);
+int exti_keyh(widget *w, int key);
+void *exti_msgh(widget *w, int type, widget *sender, void *datum);
+void exti_redraw(widget *w);
+
+// Output operations. A report begins with plgn_out_start and writes rows
+// from the window's top-left; the text continues on the next row at a
+// newline or at the pad's right edge. Only the rows in view reach the pad,
+// and last_line ends up on the last row that holds text, which is where
+// scrolling down stops. Each formats at most 255 characters.
+void plgn_out_start();
+void println(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void print(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+// In bold.
+void title(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void newln();
+// Display text of any length, cut into rows of the window's width.
+void print_wrapped(const char *text);
+
+// The reports.
+void euser(void *name);
+void eproc(void *pid);
+void esys(void *);
+// The start of a process and the boot of the system in seconds since the
+// epoch, or -1; the boot time is asked of the system until it answers once.
+long sys_start_time(int pid);
+long sys_boot_time();

@@ -1,0 +1,134 @@
+// The output operations: the reports write text as curses would lay it out
+// in the window's pad, a row after each newline and after the pad's right
+// edge, tabs to the next multiple of eight. The pad holds only the rows in
+// view, so the text is laid out in full but only the rows in view are
+// written, and last_line follows the last row that holds text.
+#include <cstdarg>
+#include <cstdio>
+#include <string_view>
+
+#include "core/bar.h"
+#include "core/text.h"
+#include "details/details.h"
+
+namespace {
+
+int out_row = 0;
+int out_col = 0;
+
+constexpr int tab_size = 8;
+
+int pad_width()
+{
+    return getmaxx(exti->pad);
+}
+
+void next_row()
+{
+    ++out_row;
+    out_col = 0;
+}
+
+// One character of cells cells, as bytes.
+void put(const char *bytes, int n, int cells)
+{
+    if (out_col + cells > pad_width())
+        next_row();
+    int pr = scr_pad_row(exti, out_row);
+    if (pr >= 0)
+        mvwaddnstr(exti->pad, pr, out_col, bytes, n);
+    if (out_row > exti->last_line)
+        exti->last_line = out_row;
+    out_col += cells;
+    // As curses does: a character in the last column moves the cursor on.
+    if (out_col >= pad_width())
+        next_row();
+}
+
+void out_text(std::string_view s)
+{
+    while (!s.empty()) {
+        if (s[0] == '\n') {
+            next_row();
+            s.remove_prefix(1);
+            continue;
+        }
+        if (s[0] == '\t') {
+            do
+                put(" ", 1, 1);
+            while (out_col % tab_size != 0 && out_col != 0);
+            s.remove_prefix(1);
+            continue;
+        }
+        disp_char d = disp_next(s);
+        // The reports' own formats hold no other control byte, and other
+        // people's text comes cleaned; a stray one is dropped.
+        if (d.cells > 0)
+            put(s.data(), d.bytes, d.cells);
+        s.remove_prefix(static_cast<std::size_t>(d.bytes));
+    }
+}
+
+void out_format(const char *fmt, va_list ap)
+{
+    char buf[256];
+    std::vsnprintf(buf, sizeof buf, fmt, ap);
+    out_text(buf);
+}
+
+}  // namespace
+
+void plgn_out_start()
+{
+    scr_output_start(exti);
+    out_row = 0;
+    out_col = 0;
+}
+
+void println(const char *fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    out_format(fmt, ap);
+    va_end(ap);
+}
+
+void print(const char *fmt, ...)
+{
+    va_list ap;
+    va_start(ap, fmt);
+    out_format(fmt, ap);
+    va_end(ap);
+}
+
+void title(const char *fmt, ...)
+{
+    scr_attr_set(exti, A_BOLD);
+    va_list ap;
+    va_start(ap, fmt);
+    out_format(fmt, ap);
+    va_end(ap);
+    scr_attr_set(exti, A_NORMAL);
+}
+
+void newln()
+{
+    out_text("\n");
+}
+
+void print_wrapped(const char *text)
+{
+    int width = static_cast<std::int32_t>(exti->right) - static_cast<std::int32_t>(exti->left) + 1;
+    if (width < 1)
+        width = 1;
+    std::string_view s(text);
+    while (!s.empty()) {
+        disp_char d = disp_next(s);
+        if (out_col > 0 && out_col + d.cells > width)
+            next_row();
+        if (d.cells > 0)
+            put(s.data(), d.bytes, d.cells);
+        s.remove_prefix(static_cast<std::size_t>(d.bytes));
+    }
+    next_row();
+}

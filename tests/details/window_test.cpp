@@ -1,0 +1,183 @@
+// The detail window and its reports against the fake backend.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kbd/kbd.h"
+#include "tests/support/screen/views_fixture.h"
+
+namespace {
+
+std::string rtrim(std::string s)
+{
+    return s.erase(s.find_last_not_of(' ') + 1);
+}
+
+// The window's rows in view, as the pad holds them, trailing blanks off.
+std::vector<std::string> shown(widget *w)
+{
+    std::vector<std::string> rows;
+    for (int r = 0; r <= static_cast<int>(w->bottom - w->top); ++r)
+        rows.push_back(rtrim(pad_text(w->pad, r)));
+    while (!rows.empty() && rows.back().empty())
+        rows.pop_back();
+    return rows;
+}
+
+plat_passwd account(const std::string &name, std::uint32_t uid)
+{
+    return {name, "/home/" + name, uid, 100, "/bin/sh", name + " the user"};
+}
+
+struct Window : ::testing::Test {
+    bars_screen s{24, 80};  // the window: rows 5 to 18, columns 15 to 64
+
+    void SetUp() override
+    {
+        fake_passwd(account("alice", 1000));
+        fake_passwd(account("nobody", 4294967294u));
+        bars_screen::login(0, "alice", "pts/0", "h", "sshd");
+        bars_screen::login(1, "nobody", "pts/1", "h", "sshd");
+        bars_screen::login(2, "ghost", "pts/2", "h", "sshd");
+        users_init();
+        s.tick();
+    }
+};
+
+TEST_F(Window, SourceKeysOpenSwitchAndClose)
+{
+    s.keys({'d'});
+    ASSERT_NE(s.exti->refresh, nullptr);
+    EXPECT_EQ(shown(s.exti), (std::vector<std::string>{"NAME: alice", "HOME: /home/alice", "UID: 1000",
+                                                       "GID: 100", "SHELL: /bin/sh", "GECOS: alice the user"}));
+    EXPECT_EQ(pad_attrs(s.exti->pad, 0, 0) & A_BOLD, A_BOLD) << "labels are bold";
+    EXPECT_EQ(pad_attrs(s.exti->pad, 0, 6) & A_BOLD, 0u);
+    EXPECT_NE(bars_screen::terminal_row(19).find(" <- -> [a]up [z]down "), std::string::npos)
+        << "the caption in the frame's bottom border";
+
+    // The details follow the bar after every key.
+    s.keys({KBD_DOWN});
+    EXPECT_EQ(shown(s.exti)[2], "UID: -2");
+    s.keys({KBD_DOWN});
+    EXPECT_EQ(shown(s.exti), (std::vector<std::string>{"Error - user not found."}));
+
+    // "s" switches, "s" again closes, "d" opens with the details.
+    s.keys({'s'});
+    EXPECT_EQ(shown(s.exti)[0].substr(0, 11), "BOOT TIME: ");
+    s.keys({'s'});
+    EXPECT_EQ(s.exti->refresh, nullptr);
+    s.keys({'d'});
+    EXPECT_EQ(shown(s.exti), (std::vector<std::string>{"Error - user not found."}));
+    s.keys({'p'});
+    EXPECT_TRUE(shown(s.exti).empty()) << "an empty frame";
+
+    // Escape closes the window and is consumed; with it closed, it is not.
+    EXPECT_EQ(exti_keyh(s.exti, KBD_ESC), 2);
+    EXPECT_EQ(s.exti->refresh, nullptr);
+    EXPECT_EQ(exti_keyh(s.exti, KBD_ESC), 0);
+    EXPECT_EQ(exti_keyh(s.exti, 'z'), 0);
+
+    // No answer at all: "Invalid user".
+    euser(nullptr);
+    EXPECT_EQ(shown(s.exti), (std::vector<std::string>{"Invalid user"}));
+}
+
+// A process with more open files than the window has rows: "z" scrolls
+// until the last written row is on the window's bottom row, and no further.
+TEST_F(Window, TheProcessReportScrollsToItsLastRowAndNoFurther)
+{
+    std::vector<plat_file> files = {
+        {-1, PF_VNODE, PF_TEXT, "/usr/bin/job"},
+        {-1, PF_VNODE, PF_CDIR, "/srv/work"},
+        {-1, PF_VNODE, PF_RDIR, "/"},
+        {-1, PF_VNODE, PF_RDIR, "/jail"},
+        {0, PF_VNODE, 0, "/dev/pts/\x1b[2J0"},
+        {1, PF_PIPE, 0, ""},
+        {2, PF_SOCKET, 0, ""},
+        {3, PF_KQUEUE, 0, ""},
+        {4, PF_SHM, 0, "/dev/shm/x"},
+        {5, PF_FIFO, 0, "/tmp/fifo"},
+        {6, PF_OTHER, 0, ""},
+    };
+    for (int fd = 7; fd < 40; ++fd)
+        files.push_back({fd, PF_VNODE, 0, "/var/log/f" + std::to_string(fd)});
+    fake_process({.pid = 1, .ppid = 0, .name = "init"});
+    fake_process({.pid = 42, .ppid = 1, .name = "job", .cmdline = fake_argv({"job", "--all"}), .uid = 7,
+                  .state = 'R', .start = 1700000000, .threads = 3, .vsize = 8 << 20, .rss = 5000,
+                  .exe = "/usr/bin/job", .files = files});
+    s.keys({'t'});
+    while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != 42)
+        s.keys({KBD_DOWN});
+    s.keys({'d'});
+
+    std::vector<std::string> rows = shown(s.exti);
+    ASSERT_GE(rows.size(), 14u);
+    EXPECT_EQ(rows[0].substr(0, 7), "START: ");
+    EXPECT_EQ(rows[1], "EXE: /usr/bin/job");
+    EXPECT_EQ(rows[2], "ROOT: /");
+    EXPECT_EQ(rows[3], "/jail") << "two root entries, both listed";
+    EXPECT_EQ(rows[4], "CWD: /srv/work");
+    EXPECT_EQ(rows[5], "CMDLINE: job --all");
+    EXPECT_EQ(rows[6], "");
+    EXPECT_EQ(rows[7], "STATUS:");
+    EXPECT_EQ(rows[8], "Name:   job");
+    EXPECT_EQ(rows[11], "State:  2");
+    EXPECT_EQ(rows[12], "Threads:        3");
+    EXPECT_EQ(rows[13], "Uid:    7");
+
+    // Nineteen rows down to the descriptor table's header, then one row per
+    // entry: the last written row is row 62, and it ends on the window's
+    // bottom row (H = 13).
+    for (int i = 0; i < 100; ++i)
+        s.keys({'z'});
+    EXPECT_EQ(s.exti->first_row, 62u - 13u);
+    EXPECT_EQ(s.exti->last_line, 62);
+    rows = shown(s.exti);
+    EXPECT_EQ(rows.back(), "39   vnode   /var/log/f39");
+    EXPECT_EQ(rows.size(), 14u);
+    for (int i = 0; i < 36; ++i)
+        s.keys({'a'});
+    rows = shown(s.exti);
+    EXPECT_EQ(rows[0], "Uid:    7");
+    EXPECT_EQ(rows[1], "VmSize: 8192 KB");
+    EXPECT_EQ(rows[2], "VmRSS:  4 KB");
+    EXPECT_EQ(rows[4], "FILE DESCRIPTORS:");
+    EXPECT_EQ(rows[5], "FD   TYPE    PATH");
+    EXPECT_EQ(rows[6], "-1   vnode   /usr/bin/job");
+    EXPECT_EQ(rows[10], "0    vnode   /dev/pts/?[2J0");
+    EXPECT_EQ(rows[11], "1    pipe");
+    EXPECT_EQ(rows[12], "2    socket");
+    EXPECT_EQ(rows[13], "3    kqueue");
+    s.keys({'z', 'z', 'z'});
+    rows = shown(s.exti);
+    EXPECT_EQ(rows[11], "4    shm     /dev/shm/x");
+    EXPECT_EQ(rows[12], "5    other   /tmp/fifo");
+    EXPECT_EQ(rows[13], "6    other");
+
+    // Closing and opening with the same key keeps the place; a list that
+    // comes to the front starts the report at its top.
+    s.keys({'d', 'd'});
+    EXPECT_EQ(shown(s.exti)[11], "4    shm     /dev/shm/x");
+    s.keys({KBD_ENTER, KBD_ENTER});
+    EXPECT_EQ(s.exti->first_row, 0u);
+}
+
+TEST_F(Window, EverySectionHasItsFallback)
+{
+    fake_process({.pid = 1, .ppid = 0, .name = "init"});
+    fake_process({.pid = 42, .ppid = 1, .name = "job", .files_unreadable = true});
+    s.keys({'t'});
+    while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != 42)
+        s.keys({KBD_DOWN});
+    s.keys({'d'});
+    fake_process_gone(42);
+    s.keys({'a'});  // the process went while the window is open
+    const std::string no = "Information unavailable.";
+    EXPECT_EQ(shown(s.exti), (std::vector<std::string>{"START: " + no, "EXE: " + no, "ROOT: " + no, "CWD: " + no,
+                                                       "CMDLINE: " + no, "", "STATUS:", no, "",
+                                                       "FILE DESCRIPTORS:", no}));
+    EXPECT_EQ(s.exti->last_line, 10);
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // The device tree from <sys>/devices, walked depth first: each device
-// before its children, the children of one parent in name order (cpu2
-// before cpu10), the root itself not listed.
+// before its children, the children of one parent in name order (see
+// name_order.h; the kernel lists a directory in an order of its own), the
+// root itself not listed.
 //
 // A directory is a device when it holds a "uevent" file; others are groups
 // of attributes or of devices ("power", "queue", "net", "block") that are
@@ -38,6 +39,7 @@
 
 #include "platform/linux/devices.h"
 #include "platform/linux/dir_read.h"
+#include "platform/linux/name_order.h"
 #include "platform/linux/sys_text.h"
 #include "platform/platform.h"
 
@@ -100,7 +102,7 @@ bool walk(int dir, std::size_t name_at, int depth, std::vector<plat_device> &out
     if (device && depth > 0)
         list_device(dir, names.c_str() + name_at, has_driver, out);
     std::sort(starts.begin() + static_cast<std::ptrdiff_t>(starts_base), starts.end(),
-              [](std::size_t a, std::size_t b) { return strverscmp(names.c_str() + a, names.c_str() + b) < 0; });
+              [](std::size_t a, std::size_t b) { return name_before(names.c_str() + a, names.c_str() + b); });
     // names and starts grow below: index them afresh on every turn.
     for (std::size_t i = starts_base; i < starts.size() && depth + 1 < max_depth; ++i) {
         const char *child = names.c_str() + starts[i];

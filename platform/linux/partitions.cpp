@@ -9,7 +9,8 @@
 // The kernel names them so whatever else they are made of.
 //
 // The order: the whole disks by name (sda before sdb, nvme0n1 before
-// nvme1n1), each followed by its partitions by number (sda2 before sda10).
+// nvme1n1), each followed by its partitions by number (sda2 before sda10;
+// see name_order.h).
 // The size file counts 512-byte sectors whatever the disk's own sector
 // size. A device whose size cannot be read (it went away between the
 // listing and the read) is left out.
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "platform/linux/dir_read.h"
+#include "platform/linux/name_order.h"
 #include "platform/linux/sys_text.h"
 #include "platform/platform.h"
 
@@ -81,7 +83,7 @@ std::int64_t size_of(int dir, const std::string &name)
 
 bool by_name(const block_dev *a, const block_dev *b)
 {
-    return strverscmp(a->name.c_str(), b->name.c_str()) < 0;
+    return name_before(a->name.c_str(), b->name.c_str());
 }
 
 }  // namespace

@@ -23,8 +23,8 @@
 // makes the next call walk again.
 //
 // The walk itself costs per directory one open, a listing by getdents (the
-// kernel tells each entry's type there, so no stat), a close, and a
-// readlink for a driver; the names of the directories still to visit stay
+// kernel tells each entry's type there, so no stat; on sysfs one call
+// mostly does, see dir_read.h), a close, and a readlink for a driver; the names of the directories still to visit stay
 // in one buffer kept between walks. Every device's "power" directory is its
 // power-management attributes, never a child device (the name is taken),
 // and is not opened: that saves almost half the directories.
@@ -32,6 +32,8 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/statfs.h>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -82,7 +84,7 @@ void list_device(int dir, const char *name, bool has_driver, std::vector<plat_de
 // subdirectories. A subdirectory that cannot be opened or read (a device
 // that went away meanwhile) is passed over. False when dir itself cannot
 // be read.
-bool walk(int dir, std::size_t name_at, int depth, std::vector<plat_device> &out)
+bool walk(int dir, std::size_t name_at, int depth, bool sysfs, std::vector<plat_device> &out)
 {
     const std::size_t names_base = names.size();
     const std::size_t starts_base = starts.size();
@@ -98,7 +100,7 @@ bool walk(int dir, std::size_t name_at, int depth, std::vector<plat_device> &out
         } else if (type == DT_LNK && name == "driver") {
             has_driver = true;
         }
-    });
+    }, sysfs);
     if (device && depth > 0)
         list_device(dir, names.c_str() + name_at, has_driver, out);
     std::sort(starts.begin() + static_cast<std::ptrdiff_t>(starts_base), starts.end(),
@@ -110,7 +112,7 @@ bool walk(int dir, std::size_t name_at, int depth, std::vector<plat_device> &out
             continue;
         unique_fd sub(openat(dir, child, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (sub.fd >= 0)
-            walk(sub.fd, starts[i], depth + 1, out);
+            walk(sub.fd, starts[i], depth + 1, sysfs, out);
     }
     names.resize(names_base);
     starts.resize(starts_base);
@@ -130,7 +132,9 @@ bool walk_devices(const std::string &sys_root, std::vector<plat_device> &out)
         return false;
     names.clear();
     starts.clear();
-    return walk(root.fd, 0, 0, out);
+    struct statfs st;
+    bool sysfs = fstatfs(root.fd, &st) == 0 && st.f_type == SYSFS_MAGIC;
+    return walk(root.fd, 0, 0, sysfs, out);
 }
 
 bool plat_devices(std::vector<plat_device> &out)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cerrno>
+#include <cstddef>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string_view>
@@ -28,9 +29,17 @@ struct unique_fd {
 // tell the type in the listing it is asked for, without following links.
 // False when the directory cannot be read; the entries seen before that
 // have been passed to f.
+//
+// A listing normally ends with a call that returns nothing. sysfs fills the
+// buffer until the entries run out, so there a listing that left room for
+// one more entry of any length is complete: fills_until_end spares the
+// extra call, one in four of a walk's system calls.
 template <typename F>
-bool dir_each(int dir, F &&f)
+bool dir_each(int dir, F &&f, bool fills_until_end = false)
 {
+    // The longest entry: the record's head, a name of NAME_MAX bytes and its
+    // terminator, rounded up to eight bytes.
+    constexpr std::size_t longest = (offsetof(dirent64, d_name) + 255 + 1 + 7) / 8 * 8;
     alignas(dirent64) char buf[8192];
     for (;;) {
         ssize_t n = getdents64(dir, buf, sizeof buf);
@@ -52,5 +61,7 @@ bool dir_each(int dir, F &&f)
             }
             f(std::string_view(name), type);
         }
+        if (fills_until_end && static_cast<std::size_t>(n) + longest <= sizeof buf)
+            return true;
     }
 }

@@ -98,8 +98,10 @@ bool plat_partitions(std::vector<plat_partition> &out)
     if (dir.fd < 0)
         return false;
     std::vector<block_dev> devs;
+    // A partition's name is its disk's with a number after it, so the
+    // partitions of the devices left out go with them.
     bool read = dir_each(dir.fd, [&](std::string_view name, unsigned char type) {
-        if (type == DT_LNK || type == DT_DIR)
+        if ((type == DT_LNK || type == DT_DIR) && !virtual_disk(name))
             devs.push_back({std::string(name), {}, -1});
     });
     if (!read)
@@ -114,7 +116,7 @@ bool plat_partitions(std::vector<plat_partition> &out)
     };
     std::vector<const block_dev *> disks;
     for (const block_dev &d : devs)
-        if (!named(d.parent) && !virtual_disk(d.name))
+        if (!named(d.parent))
             disks.push_back(&d);
     std::sort(disks.begin(), disks.end(), by_name);
     std::vector<const block_dev *> parts;

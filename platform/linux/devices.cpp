@@ -24,10 +24,11 @@
 //
 // The walk itself costs per directory one open, a listing by getdents (the
 // kernel tells each entry's type there, so no stat; on sysfs one call
-// mostly does, see dir_read.h), a close, and a readlink for a driver; the names of the directories still to visit stay
-// in one buffer kept between walks. Every device's "power" directory is its
-// power-management attributes, never a child device (the name is taken),
-// and is not opened: that saves almost half the directories.
+// mostly does, see dir_read.h), a close, and a readlink for a driver; the
+// names of the directories still to visit stay in one buffer kept between
+// walks. Every device's "power" directory is its power-management
+// attributes, never a child device (the name is taken), and is not opened:
+// that saves almost half the directories.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>

@@ -12,8 +12,8 @@
 //               and inactive.
 //   bufspace    Buffers
 //   swap_total  SwapTotal, in bytes
-//   physmem     MemTotal: what the kernel manages, less what it reserved at
-//               boot
+//   physmem     MemTotal: the memory the kernel manages, the installed
+//               memory less what the firmware and the kernel's own image hold
 //   realmem     the installed memory: the memory blocks of
 //               <sys>/devices/system/memory times their size, where the
 //               kernel has them (memory hot-plug); else MemTotal

@@ -113,7 +113,9 @@ TEST_F(SystemFacts, ProcessorCounters)
 TEST_F(SystemFacts, MemoryFilesAndSwap)
 {
     const long ps = sysconf(_SC_PAGESIZE);
-    auto pages = [&](std::uint64_t kb) { return static_cast<std::uint32_t>(kb * 1024 / static_cast<std::uint64_t>(ps)); };
+    auto pages = [&](std::uint64_t kb) {
+        return static_cast<std::uint32_t>(kb * 1024 / static_cast<std::uint64_t>(ps));
+    };
     plat_mem m;
     plat_mem_info(m);
     EXPECT_EQ(m.page_size, ps);
@@ -144,7 +146,8 @@ TEST_F(SystemFacts, ModulesInLoadOrder)
     std::vector<std::string> got;
     for (const plat_module &m : mods) {
         char row[128];
-        std::snprintf(row, sizeof row, "%s %zu %d %#jx", m.name.c_str(), m.size, m.refs, static_cast<std::uintmax_t>(m.address));
+        std::snprintf(row, sizeof row, "%s %zu %d %#jx", m.name.c_str(), m.size, m.refs,
+                      static_cast<std::uintmax_t>(m.address));
         got.push_back(row);
     }
     // The file lists the newest first; the hidden address of a module

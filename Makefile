@@ -36,6 +36,7 @@ fuzz: deps
 bench: build
 	./build/bench/procs_bench
 	./build/bench/tree_bench
+	./build/bench/sys_bench
 
 # The program and its man page under PREFIX (default /usr/local), below
 # DESTDIR when one is given: `make install DESTDIR=/tmp/stage PREFIX=/usr`.

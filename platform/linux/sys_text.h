@@ -1,0 +1,33 @@
+// Reading the kernel's text files (/proc/stat, /proc/meminfo and the like)
+// and the small parsers their lines need.
+#pragma once
+
+#include <charconv>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Builds root + leaf into path; false when it does not fit.
+bool root_path(char (&path)[4096], const std::string &root, const char *leaf);
+
+// Reads root + leaf whole into buf and points text at what was read. The
+// caller keeps buf between calls, so that a report allocates only when a
+// file outgrows what it needed last time. False when the file cannot be
+// opened or read.
+bool read_text(const std::string &root, const char *leaf, std::string &buf, std::string_view &text);
+
+// Takes the next line (without its newline) off the front of rest; false
+// when nothing is left.
+bool next_line(std::string_view &rest, std::string_view &line);
+
+// Takes the next word (a run of anything but blanks and newlines) off the
+// front of rest; empty when nothing is left.
+std::string_view next_word(std::string_view &rest);
+
+// The whole of s as a number; false for an empty, partial or too large one.
+template <typename T>
+bool whole_num(std::string_view s, T &v, int base = 10)
+{
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v, base);
+    return ec == std::errc() && !s.empty() && p == s.data() + s.size();
+}

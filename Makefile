@@ -2,10 +2,10 @@
 # Both install the Debian packages the build needs when they are missing.
 
 PACKAGES := cmake make g++ clang libncurses-dev libgtest-dev \
-            libbenchmark-dev libvterm-dev util-linux ncurses-base
+            libbenchmark-dev libvterm-dev util-linux ncurses-base xz-utils
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test build deps fuzz bench clean
+.PHONY: run test build check-freebsd deps fuzz bench clean
 
 run: build
 	./build/vigil
@@ -14,11 +14,17 @@ build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build build -j $(JOBS)
 
-test: build
+test: build check-freebsd
 	cd build && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVIGIL_SANITIZE=ON >/dev/null
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+# Every unit a FreeBSD build compiles, compiled for FreeBSD against the
+# sysroot in ../shared/freebsd/ (unpacked into build/freebsd/ once); skipped
+# where there is none.
+check-freebsd: deps
+	./scripts/check-freebsd.sh
 
 # One minute of coverage-guided fuzzing of the key decoder.
 fuzz: deps

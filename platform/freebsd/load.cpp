@@ -5,5 +5,5 @@
 
 int plat_loadavg(double *loads, int n)
 {
-    return getloadavg(loads, std::min(n, 3));
+    return getloadavg(loads, std::clamp(n, 0, 3));
 }

@@ -1,19 +1,13 @@
 #include <cerrno>
 #include <climits>
-#include <fcntl.h>
-#include <kvm.h>
-#include <memory>
 #include <unistd.h>
 
 #include "platform/common/argv.h"
 #include "platform/freebsd/kinfo.h"
+#include "platform/freebsd/kvm_ptr.h"
 #include "platform/platform.h"
 
 namespace {
-
-struct kvm_closer {
-    void operator()(kvm_t *kd) const { kvm_close(kd); }
-};
 
 // The kernel-memory handle for argument vectors, opened on first use and
 // kept for the run. Without privilege /dev/mem cannot be opened and there
@@ -21,9 +15,9 @@ struct kvm_closer {
 // The error buffer keeps the library's complaint off the screen.
 kvm_t *args_handle()
 {
-    static const std::unique_ptr<kvm_t, kvm_closer> kd = [] {
+    static const kvm_ptr kd = [] {
         char err[_POSIX2_LINE_MAX];
-        return std::unique_ptr<kvm_t, kvm_closer>(kvm_openfiles(nullptr, nullptr, nullptr, O_RDONLY, err));
+        return kvm_ptr(kvm_openfiles(nullptr, nullptr, nullptr, O_RDONLY, err));
     }();
     return kd.get();
 }

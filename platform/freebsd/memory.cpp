@@ -1,15 +1,8 @@
-#include <fcntl.h>
-#include <kvm.h>
-#include <memory>
-
+#include "platform/freebsd/kvm_ptr.h"
 #include "platform/freebsd/sysctl_value.h"
 #include "platform/platform.h"
 
 namespace {
-
-struct kvm_closer {
-    void operator()(kvm_t *kd) const { kvm_close(kd); }
-};
 
 // The swap totals need a library handle but no kernel memory: with
 // /dev/null in its place the library asks the running kernel, which needs
@@ -18,7 +11,7 @@ struct kvm_closer {
 // standard error, after "kvm_open".
 kvm_t *swap_handle()
 {
-    static std::unique_ptr<kvm_t, kvm_closer> kd;
+    static kvm_ptr kd;
     if (!kd)
         kd.reset(kvm_open(nullptr, "/dev/null", nullptr, O_RDONLY, "kvm_open"));
     return kd.get();

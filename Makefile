@@ -2,13 +2,13 @@
 # Both install the Debian packages the build needs when they are missing.
 
 PACKAGES := cmake make g++ clang libncurses-dev libgtest-dev \
-            libbenchmark-dev libvterm-dev util-linux ncurses-base locales man-db
+            libbenchmark-dev libvterm-dev util-linux ncurses-base locales man-db xz-utils
 # What `make deb` needs on top of PACKAGES, which hold the Build-Depends.
 DEB_PACKAGES := dpkg-dev debhelper lintian devscripts
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 VERSION := $(shell sed -n 's/^project.vigil VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-.PHONY: run test build deps fuzz bench clean install deb
+.PHONY: run test build check-freebsd deps fuzz bench clean install deb
 
 run: build
 	./build/vigil
@@ -17,11 +17,17 @@ build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build build -j $(JOBS)
 
-test: build
+test: build check-freebsd
 	cd build && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVIGIL_SANITIZE=ON >/dev/null
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+# Every unit a FreeBSD build compiles, compiled for FreeBSD against the
+# sysroot in ../shared/freebsd/ (unpacked into build/freebsd/ once); skipped
+# where there is none.
+check-freebsd: deps
+	./scripts/check-freebsd.sh
 
 # One minute each of coverage-guided fuzzing of the key decoder and of the
 # cleaner of other people's text.

@@ -8,10 +8,17 @@ DEB_PACKAGES := dpkg-dev debhelper lintian devscripts
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 VERSION := $(shell sed -n 's/^project.vigil VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-.PHONY: run test build check-freebsd deps fuzz bench clean install deb
+.PHONY: run test build check-freebsd deps fuzz bench clean install deb demo
 
 run: build
 	./build/vigil
+
+# vigil on this machine with a few stand-in logins and their processes, in a
+# private namespace that ends when vigil does.
+demo: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build build -j $(JOBS) --target vigil vigil_standin
+	./scripts/demo.sh
 
 build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -1,7 +1,9 @@
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,26 +46,54 @@ bool numeric(const char *s)
 // Kept between table reads so that a read allocates nothing but the table.
 std::vector<int> table_pids;
 
-}  // namespace
-
-// One stat read: everything the record holds. The start time comes in clock
-// ticks after boot and is made a calendar time with the boot time, read once.
-bool plat_proc(int pid, proc_rec &out)
+// Calendar seconds of a start given in clock ticks after boot; the boot
+// time is asked once for the whole run.
+std::int64_t start_time(std::uint64_t ticks)
 {
-    static const std::size_t page_size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     static const long ticks_per_sec = sysconf(_SC_CLK_TCK);
     static std::int64_t boot = -1;
-    // A stat line is about 300 bytes.
-    char buf[1024];
-    long n = read_pid_file(pid, "/stat", buf, sizeof buf);
+    static bool asked = false;
+    if (!asked) {
+        asked = true;
+        if (!plat_boot_time(boot))
+            boot = -1;
+    }
+    if (boot < 0 || ticks_per_sec <= 0)
+        return -1;
+    return boot + static_cast<std::int64_t>(ticks / static_cast<std::uint64_t>(ticks_per_sec));
+}
+
+// One stat line: everything the record holds. The kernel writes the line
+// whole in one read, so one read is all it takes: a second would only find
+// the end. This runs for every process on every tick, so it is one open,
+// one read and one close, relative to the proc root's descriptor when the
+// table is read.
+bool read_stat(int dirfd, const char *path, proc_rec &out)
+{
+    static const std::size_t page_size = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    int fd = openat(dirfd, path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // A stat line is about 300 bytes; room for every field at its widest.
+    char buf[2048];
+    ssize_t n;
+    do
+        n = read(fd, buf, sizeof buf);
+    while (n < 0 && errno == EINTR);
+    close(fd);
     std::uint64_t ticks = 0;
     if (n <= 0 || !parse_proc_stat({buf, static_cast<std::size_t>(n)}, page_size, out, ticks))
         return false;
-    if (boot < 0 && !plat_boot_time(boot))
-        boot = -1;
-    if (boot >= 0 && ticks_per_sec > 0)
-        out.start = boot + static_cast<std::int64_t>(ticks / static_cast<std::uint64_t>(ticks_per_sec));
+    out.start = start_time(ticks);
     return true;
+}
+
+}  // namespace
+
+bool plat_proc(int pid, proc_rec &out)
+{
+    char path[4096];
+    return pid_path(path, pid, "/stat") && read_stat(AT_FDCWD, path, out);
 }
 
 bool plat_proc_euid(int pid, std::uint32_t &uid)
@@ -91,9 +121,12 @@ int plat_proc_table(proc_rec **out)
         return 0;
     // Processes that went between the listing and their read are left out.
     int count = 0;
-    for (int pid : table_pids)
-        if (plat_proc(pid, recs[count]))
+    for (int pid : table_pids) {
+        char path[32];
+        std::snprintf(path, sizeof path, "%d/stat", pid);
+        if (read_stat(dirfd(d.get()), path, recs[count]))
             ++count;
+    }
     return count;
 }
 

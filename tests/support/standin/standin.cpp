@@ -3,16 +3,21 @@
 // a terminal of its own (a pseudo-terminal it holds both sides of), makes
 // it its controlling terminal, and starts one process in the foreground of
 // that terminal whose first argument is the file's bytes, as they stand:
-// what the user list shows as the login's foreground command line. Each
-// command after it runs as another child, with /bin/sh -c, so that a test
-// can hang a process tree of its choice below the login. It reaps every
-// child that ends.
+// what the user list shows as the login's foreground command line; or,
+// given -c and a command, that command run by /bin/sh -c in the
+// foreground. Each command after it runs as another child, with /bin/sh
+// -c, so that a test can hang a process tree of its choice below the
+// login. It reaps every child that ends. With VIGIL_STANDIN_TITLE in its
+// environment it then shows that as its command line, as a login shell
+// or daemon names itself.
 //
-//   vigil_standin [FILE|-] [COMMAND...]
+//   vigil_standin [FILE | - | -c COMMAND] [COMMAND...]
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -24,11 +29,15 @@
 
 namespace {
 
-// The foreground process: sleep, its first argument the file's bytes.
-pid_t start_foreground(const char *file)
+// The foreground process: sleep, its first argument the file's bytes; or a
+// shell command.
+pid_t start_foreground(const char *file, const char *command)
 {
-    std::ifstream in(file, std::ios::binary);
-    std::string first((std::istreambuf_iterator<char>(in)), {});
+    std::string first;
+    if (file) {
+        std::ifstream in(file, std::ios::binary);
+        first.assign(std::istreambuf_iterator<char>(in), {});
+    }
 
     int master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
@@ -46,6 +55,10 @@ pid_t start_foreground(const char *file)
         tcsetpgrp(slave, getpid());
         signal(SIGTTOU, SIG_DFL);
         close(master);
+        if (command) {
+            execl("/bin/sh", "sh", "-c", command, nullptr);
+            _exit(127);
+        }
         char seconds[] = "1000";
         char *args[] = {first.data(), seconds, nullptr};
         execv("/bin/sleep", args);
@@ -58,19 +71,36 @@ pid_t start_foreground(const char *file)
     return fg;
 }
 
+// The command line the kernel shows is the memory of the arguments: the
+// title goes over them, the rest zeros.
+void set_title(int argc, char **argv, const char *title)
+{
+    char *end = argv[argc - 1] + std::strlen(argv[argc - 1]);
+    std::size_t room = static_cast<std::size_t>(end - argv[0]);
+    std::memset(argv[0], 0, room);
+    std::memcpy(argv[0], title, std::min(room, std::strlen(title)));
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
     if (setsid() < 0 && errno != EPERM)
         return 1;
-    if (argc >= 2 && std::string(argv[1]) != "-")
-        start_foreground(argv[1]);
-    for (int i = 2; i < argc; ++i)
+    int next = 2;
+    if (argc >= 3 && std::string(argv[1]) == "-c") {
+        start_foreground(nullptr, argv[2]);
+        next = 3;
+    } else if (argc >= 2 && std::string(argv[1]) != "-") {
+        start_foreground(argv[1], nullptr);
+    }
+    for (int i = next; i < argc; ++i)
         if (fork() == 0) {
             execl("/bin/sh", "sh", "-c", argv[i], nullptr);
             _exit(127);
         }
+    if (const char *title = std::getenv("VIGIL_STANDIN_TITLE"))
+        set_title(argc, argv, title);
     for (;;)
         if (wait(nullptr) < 0 && errno == ECHILD)
             pause();

@@ -29,7 +29,7 @@ fuzz: deps
 	./build-fuzz/kbd_fuzz -max_total_time=60 -max_len=256 build-fuzz/corpus
 
 bench: build
-	./build/bench/procs_bench
+	for b in build/bench/*_bench; do $$b || exit 1; done
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \

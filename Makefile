@@ -2,7 +2,7 @@
 # Both install the Debian packages the build needs when they are missing.
 
 PACKAGES := cmake make g++ clang libncurses-dev libgtest-dev \
-            libbenchmark-dev libvterm-dev util-linux ncurses-base
+            libbenchmark-dev libvterm-dev util-linux ncurses-base bash dash
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: run test build deps fuzz bench clean

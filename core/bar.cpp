@@ -62,9 +62,24 @@ void scr_crsr_move(widget *w, int row)
 void scr_crsr_jmp(widget *w, int row)
 {
     scr_crsr_move(w, row);
-    long k = static_cast<long>(static_cast<std::int32_t>(w->bottom)) - static_cast<std::int32_t>(w->top) - 1;
+    // A view of one row, or none at all in a terminal too short for the
+    // list, shows the bar's row at its top, never rows past it.
+    long k = scr_view_h(w) - 1L;
+    if (k < 0)
+        k = 0;
     if (row < static_cast<long>(w->first_row) || row >= static_cast<long>(w->first_row) + k)
         w->first_row = row - k < 0 ? 0 : static_cast<std::uint32_t>(row - k);
+}
+
+void scr_crsr_in_view(widget *w)
+{
+    if (w->crsr < 0)
+        return;
+    long h = scr_view_h(w);
+    if (w->crsr < static_cast<long>(w->first_row))
+        w->first_row = static_cast<std::uint32_t>(w->crsr);
+    else if (w->crsr > static_cast<long>(w->first_row) + h)
+        w->first_row = static_cast<std::uint32_t>(w->crsr - h);
 }
 
 void scr_linserted(widget *w, int line)

@@ -11,3 +11,5 @@ void scr_crsr_draw(widget *w, int row);
 void scr_crsr_restore(widget *w);
 // Restore, paint on `row`, and make it the bar's row.
 void scr_crsr_move(widget *w, int row);
+// Scrolls the view just enough that the bar's row is in it.
+void scr_crsr_in_view(widget *w);

@@ -157,7 +157,7 @@ void signals_deliver()
 
 int signals_quit()
 {
-    return quit_signal;
+    return static_cast<int>(quit_signal);
 }
 
 bool signals_take_resize()

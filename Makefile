@@ -2,7 +2,7 @@
 # Both install the Debian packages the build needs when they are missing.
 
 PACKAGES := cmake make g++ clang libncurses-dev libgtest-dev \
-            libbenchmark-dev libvterm-dev util-linux ncurses-base locales man-db xz-utils
+            libbenchmark-dev libvterm-dev util-linux ncurses-base locales man-db xz-utils bash dash
 # What `make deb` needs on top of PACKAGES, which hold the Build-Depends.
 DEB_PACKAGES := dpkg-dev debhelper lintian devscripts
 JOBS := $(shell nproc 2>/dev/null || echo 2)
@@ -47,9 +47,7 @@ fuzz: deps
 	./build-fuzz/text_fuzz -max_total_time=60 -max_len=512 build-fuzz/text-corpus
 
 bench: build
-	./build/bench/procs_bench
-	./build/bench/tree_bench
-	./build/bench/sys_bench
+	for b in build/bench/*_bench; do $$b || exit 1; done
 
 # The program and its man page under PREFIX (default /usr/local), below
 # DESTDIR when one is given: `make install DESTDIR=/tmp/stage PREFIX=/usr`.

@@ -2,6 +2,7 @@
 #include <regex.h>
 
 #include "bars/bars.h"
+#include "bars/pattern_guard.h"
 #include "kbd/kbd.h"
 
 namespace {
@@ -19,10 +20,12 @@ regex_t input_re;
 // still be there for the search that goes round from the top.
 char pattern[256];
 
+// A pattern the guard refuses is one that does not compile: compiling it
+// could take seconds and gigabytes, on every key.
 struct compiled_pattern {
     bool ok;
     explicit compiled_pattern(const char *text)
-        : ok(regcomp(&input_re, text, REG_EXTENDED | REG_ICASE | REG_NOSUB) == 0)
+        : ok(pattern_allowed(text) && regcomp(&input_re, text, REG_EXTENDED | REG_ICASE | REG_NOSUB) == 0)
     {
     }
     ~compiled_pattern()

@@ -92,14 +92,25 @@ void scr_set_first_row(widget *w, long row)
 
 void scr_crsr_jmp(widget *w, int row)
 {
-    long k = static_cast<long>(static_cast<std::int32_t>(w->bottom)) - static_cast<std::int32_t>(w->top) - 1;
+    // A view of one row, or none at all in a terminal too short for the
+    // list, shows the bar's row at its top, never rows past it.
+    long k = scr_view_h(w) - 1L;
+    if (k < 0)
+        k = 0;
     if (row < static_cast<long>(w->first_row) || row >= static_cast<long>(w->first_row) + k)
         scr_set_first_row(w, row - k);
-    // A view of one or two rows has no second-to-last row to aim at: the
-    // bar still ends inside it.
-    if (scr_pad_row(w, row) < 0)
-        scr_set_first_row(w, row - scr_view_h(w));
     scr_crsr_move(w, row);
+}
+
+void scr_crsr_in_view(widget *w)
+{
+    if (w->crsr < 0)
+        return;
+    long h = scr_view_h(w);
+    if (w->crsr < static_cast<long>(w->first_row))
+        w->first_row = static_cast<std::uint32_t>(w->crsr);
+    else if (w->crsr > static_cast<long>(w->first_row) + h)
+        w->first_row = static_cast<std::uint32_t>(w->crsr - h);
 }
 
 void scr_linserted(widget *w, int line)

@@ -19,3 +19,5 @@ void scr_crsr_restore(widget *w);
 void scr_crsr_move(widget *w, int row);
 // The pad was erased: there is no painted bar to take back.
 void scr_crsr_forget(const widget *w);
+// Scrolls the view just enough that the bar's row is in it.
+void scr_crsr_in_view(widget *w);

@@ -1,5 +1,6 @@
 #include "core/loop.h"
 
+#include "core/bar.h"
 #include "kbd/kbd.h"
 
 void pass_periodic()
@@ -48,6 +49,9 @@ bool dispatch_key(int key)
 
 int tick_countdown(int remaining, std::time_t before, std::time_t after)
 {
+    // A clock read backwards counts no time rather than adding it.
+    if (after <= before)
+        return remaining;
     return remaining - static_cast<int>(after - before);
 }
 
@@ -71,11 +75,16 @@ void resize_widgets(int rows, int cols)
         scr_fit_pad(w);
         scr_decor_resize(w);
         scr_werase(w);
+        scr_crsr_in_view(w);
     }
     resizeterm(rows, cols);
     // Signals that came together may end at the size curses last saw, and
     // then it would repaint nothing of what the terminal lost meanwhile.
     clearok(curscr, TRUE);
+    // Cells that no widget covers at the new size (row 2, or what a bar
+    // drew at an old size) would keep their old text for ever.
+    werase(stdscr);
+    wnoutrefresh(stdscr);
     pass_redraw_all();
     pass_refresh();
     scr_doupdate();

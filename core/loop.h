@@ -17,11 +17,12 @@ void pass_refresh();
 bool dispatch_key(int key);
 
 // Seconds left of the three-second period after a wait that began and
-// ended at these wall-clock seconds. Only whole seconds count, so a wait
-// that crosses a second boundary counts it, however short.
+// ended at these seconds of a clock. Only whole seconds count, so a wait
+// that crosses a second boundary counts it, however short. A clock read
+// backwards counts nothing.
 int tick_countdown(int remaining, std::time_t before, std::time_t after);
 constexpr int TICK_SECONDS = 3;
 
-// Moves and stretches the widgets for a terminal of rows x cols, tells
-// curses, and repaints everything.
+// Moves and stretches the widgets for a terminal of rows x cols, keeps
+// each bar in its list's view, tells curses, and repaints every cell.
 void resize_widgets(int rows, int cols);

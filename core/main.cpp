@@ -3,15 +3,15 @@
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
-#include <initializer_list>
+#include <ctime>
 #include <sys/ioctl.h>
 #include <sys/select.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include "bars/bars.h"
 #include "core/curses_init.h"
 #include "core/loop.h"
+#include "core/signals.h"
 #include "core/widget.h"
 #include "details/details.h"
 #include "kbd/kbd.h"
@@ -21,21 +21,6 @@
 #include "users/users.h"
 
 namespace {
-
-volatile std::sig_atomic_t resize_count = 0;
-volatile std::sig_atomic_t quit_signal = 0;
-
-void sigwinch_handler(int)
-{
-    resize_count = resize_count + 1;
-}
-
-// Only records the signal: the loop restores the terminal and ends, since
-// curses and exit are not safe inside a handler.
-void quit_handler(int sig)
-{
-    quit_signal = sig;
-}
 
 // A lone Escape press leaves the key reader waiting for the rest of a
 // sequence. When nothing follows within this time it was a key of its own.
@@ -96,31 +81,29 @@ void create_widgets(int rows, int cols)
     input_reg(input);
 }
 
-void install_signals(sigset_t &wait_mask)
-{
-    // The signals are blocked outside the wait, so none slips in between
-    // the loop's checks and its next wait.
-    sigset_t block;
-    sigemptyset(&block);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGWINCH})
-        sigaddset(&block, sig);
-    sigprocmask(SIG_BLOCK, &block, &wait_mask);
-
-    struct sigaction sa {};
-    sigemptyset(&sa.sa_mask);
-    sa.sa_handler = quit_handler;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(sig, &sa, nullptr);
-    sa.sa_handler = sigwinch_handler;
-    sigaction(SIGWINCH, &sa, nullptr);
-}
-
 void full_pass()
 {
     pass_periodic();
     pass_redraw_all();
     pass_refresh();
     scr_doupdate();
+}
+
+// Seconds that only ever go forward: a wall clock stepped back an hour
+// must not hold the next tick back an hour.
+std::time_t monotonic_seconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec;
+}
+
+// Read again: the terminal may have changed size while vigil was stopped,
+// and the resize repaints every cell.
+void repaint_after_stop(int &rows, int &cols)
+{
+    read_size(rows, cols);
+    resize_widgets(rows, cols);
 }
 
 }  // namespace
@@ -130,7 +113,12 @@ int main()
     // The locale only says how characters are encoded and how wide they
     // are; numbers and dates keep their C form whatever the language.
     std::setlocale(LC_CTYPE, "");
+    terminal_check();
     can_use_kvm = kvm_init();
+
+    // Before curses, which would otherwise put in handlers of its own.
+    sigset_t wait_mask;
+    signals_install(wait_mask);
 
     int rows, cols;
     read_size(rows, cols);
@@ -141,9 +129,6 @@ int main()
     curses_init();
     create_widgets(rows, cols);
     users_init();
-
-    sigset_t wait_mask;
-    install_signals(wait_mask);
     full_pass();
 
     int remaining = TICK_SECONDS;
@@ -160,14 +145,28 @@ int main()
             timeout = {0, 0};
         else if (pending)
             timeout = {0, ESC_WAIT_NS};
-        timeval before, after;
-        gettimeofday(&before, nullptr);
+        std::time_t before = monotonic_seconds();
         int ready = pselect(1, &rd, nullptr, nullptr, &timeout, &wait_mask);
-        gettimeofday(&after, nullptr);
-        remaining = tick_countdown(remaining, before.tv_sec, after.tv_sec);
+        // Anything but a signal means the terminal is gone (EBADF, say);
+        // waiting on it again would only spin.
+        bool lost = ready < 0 && errno != EINTR;
+        signals_deliver();
+        remaining = tick_countdown(remaining, before, monotonic_seconds());
 
-        if (quit_signal)
+        if (signals_quit() || lost)
             quit();
+        if (signals_take_stop()) {
+            curses_suspend();
+            stop_here();
+            signals_deliver();
+            signals_take_cont();  // that was this stop's end
+            curses_resume(true);
+            repaint_after_stop(rows, cols);
+        }
+        if (signals_take_cont()) {
+            curses_resume(false);
+            repaint_after_stop(rows, cols);
+        }
         if (ready > 0 || (ready == 0 && (pending || buffered))) {
             int key = getkey();
             pending = key == KBD_MORE;
@@ -181,10 +180,9 @@ int main()
             full_pass();
             remaining = TICK_SECONDS;
         }
-        if (resize_count) {
+        if (signals_take_resize()) {
             read_size(rows, cols);
             resize_widgets(rows, cols);
-            resize_count = 0;
         }
     }
 }

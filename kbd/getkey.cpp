@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <poll.h>
 #include <unistd.h>
 
 kbd_seq seq{};
@@ -16,8 +17,25 @@ namespace {
 // A sequence never runs longer than this; a longer one is given up.
 constexpr int kbd_size = 20;
 
+// The loop also calls getkey when its wait found nothing, to settle a lone
+// Escape; a read then must not wait, whatever the file status flags say (a
+// shell that had the terminal while vigil was stopped may have cleared
+// O_NONBLOCK). So the read is made only when poll finds something to read:
+// bytes, or the hang-up or error that the read then reports.
 ssize_t read_stdin(void *buf, std::size_t len)
 {
+    pollfd p{0, POLLIN, 0};
+    int n = poll(&p, 1, 0);
+    if (n < 0)
+        return -1;
+    if (n == 0) {
+        errno = EAGAIN;
+        return -1;
+    }
+    if (p.revents & POLLNVAL) {
+        errno = EBADF;
+        return -1;
+    }
     return read(0, buf, len);
 }
 

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -211,3 +212,10 @@ struct plat_device {
     bool attached = false;  // attached to a driver, or busy
 };
 bool plat_devices(std::vector<plat_device> &out);
+
+// ---- signals -------------------------------------------------------------
+
+// The signals of this system, beyond those every system has, whose default
+// action ends the process: those a fault raises, and the others.
+std::span<const int> plat_crash_signals();
+std::span<const int> plat_fatal_signals();

@@ -123,6 +123,22 @@ TEST(Loop, TickCountsWholeSecondsCrossed)
     EXPECT_EQ(waits, 8);
 }
 
+TEST(Loop, TickComesOnTimeAcrossAClockSteppedBack)
+{
+    // One-second waits; during the second the clock is stepped back an
+    // hour (NTP, a restored virtual machine). The tick still comes after
+    // the third second of waiting, not an hour later.
+    int remaining = TICK_SECONDS;
+    std::time_t readings[] = {5000, 5001, 1401, 1402, 1403};
+    int waits = 0;
+    for (std::size_t i = 1; i < std::size(readings) && remaining > 0; ++i, ++waits) {
+        remaining = tick_countdown(remaining, readings[i - 1], readings[i]);
+        EXPECT_LE(remaining, TICK_SECONDS) << "after wait " << i;
+    }
+    EXPECT_LE(remaining, 0);
+    EXPECT_EQ(waits, 4);
+}
+
 TEST(Loop, ResizeMovesListsAndKeepsBars)
 {
     auto w = six(24, 80);

@@ -85,9 +85,14 @@ TEST(Garbage, InputThatMeansNothingLeavesVigilWorking)
         t.send(random_bytes(rng, length(rng)));
         t.send(sequences[pick(rng)]);
     }
-    // Ends in the middle of a sequence, which the key reader must give up.
+    // Ends in the middle of a sequence, which the key reader must give up
+    // before the "q" below comes, or the "q" would end the sequence. It
+    // gives up 50 ms after it read the last byte: waiting until vigil has
+    // read everything and then half a second more leaves room for a busy
+    // machine.
     t.send("\x1b[12;");
-    ASSERT_TRUE(t.settle());
+    ASSERT_TRUE(t.wait_for([](const pty_term &s) { return s.unread_input() == 0; }));
+    ASSERT_TRUE(t.settle(500ms));
     ASSERT_FALSE(t.exited()) << "ended with " << t.wait_exit();
     EXPECT_TRUE(t.wait_for(vigil_drawn));
 

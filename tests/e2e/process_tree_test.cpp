@@ -30,14 +30,6 @@ int row_of(const pty_term &t, const std::string &text)
     return -1;
 }
 
-int bar_row(const pty_term &t)
-{
-    for (int r = 3; r < t.rows() - 1; ++r)
-        if (t.cell(r, 0).reverse && t.cell(r, t.cols() - 1).reverse)
-            return r;
-    return -1;
-}
-
 auto bar_on(const std::string &text)
 {
     return [text](const pty_term &t) { return bar_row(t) >= 0 && bar_row(t) == row_of(t, text); };

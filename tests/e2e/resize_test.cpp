@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/term/logins.h"
 #include "tests/support/term/pty_term.h"
 #include "tests/support/term/vigil_screen.h"
 
@@ -49,6 +50,45 @@ TEST(Resize, SurvivesAStormAndRedrawsAtTheFinalSize)
     t.send("q");
     EXPECT_EQ(t.wait_exit(), 0);
     EXPECT_EQ(t.modes_now(), t.modes_before());
+}
+
+// A terminal shrunk to three rows shows only the info bar and the search
+// line; a search there still moves the bar, and once the terminal grows
+// again every cell is repainted: nothing of the old last row is left on
+// row 2, and the bar is where the list shows it.
+TEST(Resize, ASearchInThreeRowsThenGrowingLeavesNothingStaleAndTheBarInView)
+{
+    if (std::string why = login_sandbox::unavailable(); !why.empty())
+        GTEST_SKIP() << why;
+    login_sandbox box({""});
+    pty_term t(box.options());
+    ASSERT_TRUE(box.started(t));
+    // More logins than the view would show were it scrolled past the bar.
+    std::vector<test_login> logins;
+    for (int i = 1; i <= 12; ++i)
+        logins.push_back({0, "user" + std::to_string(i), "pts/" + std::to_string(i), "", false});
+    box.write(logins);
+    ASSERT_TRUE(t.wait_for([](const pty_term &s) { return s.row(14).find("user12") != std::string::npos; }));
+
+    t.resize(3, 80);
+    ASSERT_TRUE(t.wait_for([](const pty_term &s) { return s.row(2).find("[ENT]") == 0; }));
+    t.send("/user6");
+    ASSERT_TRUE(t.wait_for([](const pty_term &s) { return s.row(2) == "Find: user6"; }));
+    t.send("\x1b");
+    ASSERT_TRUE(t.wait_for([](const pty_term &s) { return s.row(2).find("[ENT]") == 0; }));
+
+    t.resize(24, 80);
+    EXPECT_TRUE(t.wait_for([](const pty_term &s) {
+        int bar = bar_row(s);
+        return vigil_drawn(s) && s.row(2).empty() && bar >= 3 && s.row(bar).find("user6 ") != std::string::npos;
+    }));
+    // A tick repaints the list; still nothing on row 2, still the bar.
+    int bar = bar_row(t);
+    t.run_for(3500ms);
+    EXPECT_EQ(t.row(2), "") << t.dump();
+    EXPECT_EQ(bar_row(t), bar) << t.dump();
+    t.send("q");
+    EXPECT_EQ(t.wait_exit(), 0);
 }
 
 } // namespace

@@ -35,23 +35,6 @@ const std::string longname_row = "sshd           averylong pts/12 workstation.ex
 const std::string bob_row = "gnome-terminal bob       pts/3  :0                  -";
 const std::string carol_row = "tmux           carol     pts/4  tmux(4321).%0       -";
 
-// The row painted in reverse video across the whole width; -1 when there
-// is none, -2 when reverse video shows anywhere else too.
-int bar_row(const pty_term &t)
-{
-    int bar = -1;
-    for (int r = 0; r < t.rows(); ++r) {
-        int n = 0;
-        for (int c = 0; c < t.cols(); ++c)
-            n += t.cell(r, c).reverse;
-        if (n == t.cols() && bar == -1)
-            bar = r;
-        else if (n > 0)
-            return -2;
-    }
-    return bar;
-}
-
 // A POSIX extended regular expression matching all of `text`.
 bool matches(const std::string &text, const std::string &pattern)
 {

@@ -385,3 +385,13 @@ bool plat_devices(std::vector<plat_device> &out)
 {
     return hand_out(host.sys.devices, out);
 }
+
+std::span<const int> plat_crash_signals()
+{
+    return {};
+}
+
+std::span<const int> plat_fatal_signals()
+{
+    return {};
+}

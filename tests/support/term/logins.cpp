@@ -6,6 +6,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <utmpx.h>
 
 namespace {
@@ -123,4 +125,20 @@ void login_sandbox::write(const std::vector<test_login> &logins) const
     out.close();
     // Renamed into place, so that the program never reads half a file.
     std::filesystem::rename(next, dir_ + "/utmp");
+}
+
+int login_sandbox::lock() const
+{
+    int fd = open((dir_ + "/utmp").c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    // An open file description's lock: no other close in this process drops it.
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    if (fcntl(fd, F_OFD_SETLK, &fl) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
 }

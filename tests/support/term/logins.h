@@ -45,6 +45,11 @@ public:
     testing::AssertionResult started(pty_term &t);
     // Replaces the whole accounting file at once, records in this order.
     void write(const std::vector<test_login> &logins) const;
+    // Takes the write lock on the accounting file as a login program that
+    // writes its record does, and keeps it until the descriptor returned is
+    // closed; -1 when it cannot. A later write() replaces the file, lock
+    // and all.
+    int lock() const;
 
 private:
     std::vector<std::string> parents_;

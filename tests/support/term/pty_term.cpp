@@ -157,7 +157,8 @@ pty_term::pty_term(const term_options &opt) : rows_(opt.rows), cols_(opt.cols)
     }
     if (pid_ == 0) {
         sigprocmask(SIG_SETMASK, &none, nullptr);
-        for (int sig : {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE, SIGWINCH, SIGCHLD})
+        // Nothing ignored by whoever started the tests reaches the program.
+        for (int sig = 1; sig <= SIGRTMAX; ++sig)
             std::signal(sig, SIG_DFL);
         setsid();
         if (opt.controlling)
@@ -350,6 +351,12 @@ term_pos pty_term::cursor() const
     return {p.row, p.col};
 }
 
+int pty_term::unread_input() const
+{
+    int n = 0;
+    return ioctl(slave_, FIONREAD, &n) == 0 ? n : -1;
+}
+
 term_modes pty_term::modes_now() const
 {
     return read_modes(slave_);
@@ -421,6 +428,13 @@ testing::AssertionResult pty_term::wait_for_text(std::string_view text, int r, s
     return found;
 }
 
+void pty_term::run_for(std::chrono::milliseconds how_long)
+{
+    auto deadline = clock_type::now() + how_long;
+    while (clock_type::now() < deadline)
+        pump(ms_left(deadline));
+}
+
 testing::AssertionResult pty_term::settle(std::chrono::milliseconds quiet, std::chrono::milliseconds timeout)
 {
     auto deadline = clock_type::now() + timeout;
@@ -448,4 +462,20 @@ int pty_term::wait_exit(std::chrono::milliseconds timeout)
         return -1;
     }
     return WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
+}
+
+int pty_term::killed_by() const
+{
+    return exited() && WIFSIGNALED(status_) ? WTERMSIG(status_) : 0;
+}
+
+void pty_term::flood(std::string_view bytes, std::chrono::milliseconds how_long)
+{
+    auto deadline = clock_type::now() + how_long;
+    while (!exited() && master_ >= 0 && clock_type::now() < deadline) {
+        if (to_program_.size() < 2 * bytes.size())
+            to_program_.append(bytes);
+        pump(std::min(ms_left(deadline), 10));
+    }
+    to_program_.clear();
 }

@@ -85,6 +85,9 @@ public:
     bool cursor_visible() const { return cursor_visible_; }
     bool alt_screen() const { return alt_screen_; }
 
+    // Bytes sent that the program has not read yet.
+    int unread_input() const;
+
     // The terminal as it was before the program started, and as it is now.
     const term_modes &modes_before() const { return before_; }
     term_modes modes_now() const;
@@ -106,6 +109,8 @@ public:
     // Until `text` shows on row `row`, or anywhere when `row` is -1.
     testing::AssertionResult wait_for_text(std::string_view text, int row = -1,
                                            std::chrono::milliseconds timeout = term_timeout);
+    // Feeds whatever output comes for this long.
+    void run_for(std::chrono::milliseconds how_long);
     // Until no output arrived for `quiet`.
     testing::AssertionResult settle(std::chrono::milliseconds quiet = 150ms,
                                     std::chrono::milliseconds timeout = term_timeout);
@@ -113,6 +118,11 @@ public:
     // does not end in time fails the test, is killed, and gives -1.
     int wait_exit(std::chrono::milliseconds timeout = term_timeout);
     bool exited() const { return pid_ < 0; }
+    // The signal that ended the program, or 0 when it exited or still runs.
+    int killed_by() const;
+    // Writes `bytes` again and again, as fast as the program's input takes
+    // them, until the program ends or `how_long` is over; the end is no failure.
+    void flood(std::string_view bytes, std::chrono::milliseconds how_long);
 
 private:
     void release();

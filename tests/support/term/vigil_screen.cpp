@@ -23,6 +23,21 @@ bool vigil_drawn(const pty_term &t)
            !row_in_colours(t, last - 1, term_cyan, term_black);
 }
 
+int bar_row(const pty_term &t)
+{
+    int bar = -1;
+    for (int r = 0; r < t.rows(); ++r) {
+        int n = 0;
+        for (int c = 0; c < t.cols(); ++c)
+            n += t.cell(r, c).reverse;
+        if (n == t.cols() && bar == -1)
+            bar = r;
+        else if (n > 0)
+            return -2;
+    }
+    return bar;
+}
+
 std::vector<std::string> screen_look(const pty_term &t, int from)
 {
     std::vector<std::string> rows;

@@ -17,6 +17,10 @@ bool row_in_colours(const pty_term &t, int r, int fg, int bg);
 // last row, and only that row, cyan on black.
 bool vigil_drawn(const pty_term &t);
 
+// The row painted in reverse video across the whole width, the list's bar;
+// -1 when there is none, -2 when reverse video shows anywhere else too.
+int bar_row(const pty_term &t);
+
 // Rows `from` to the last, each cell's character and colours, so that two
 // screens can be compared whole.
 std::vector<std::string> screen_look(const pty_term &t, int from);

@@ -11,18 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Owns one descriptor and closes it on every way out.
-struct unique_fd {
-    int fd;
-    explicit unique_fd(int f) : fd(f) {}
-    unique_fd(const unique_fd &) = delete;
-    unique_fd &operator=(const unique_fd &) = delete;
-    ~unique_fd()
-    {
-        if (fd >= 0)
-            close(fd);
-    }
-};
+#include "platform/linux/file_read.h"
 
 // Calls f(name, type) for every entry of the open directory dir but "." and
 // "..", type being DT_DIR, DT_REG, DT_LNK ... Where the file system does not

@@ -4,23 +4,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-
-// Owns one descriptor and closes it on every way out.
-struct unique_fd {
-    int fd;
-    explicit unique_fd(int f) : fd(f) {}
-    unique_fd(const unique_fd &) = delete;
-    unique_fd &operator=(const unique_fd &) = delete;
-    ~unique_fd()
-    {
-        if (fd >= 0)
-            close(fd);
-    }
-};
-
-}  // namespace
-
 long read_file(const char *path, char *buf, std::size_t len)
 {
     unique_fd f(open(path, O_RDONLY | O_CLOEXEC));

@@ -2,6 +2,20 @@
 #pragma once
 
 #include <cstddef>
+#include <unistd.h>
+
+// Owns one descriptor and closes it on every way out.
+struct unique_fd {
+    int fd;
+    explicit unique_fd(int f) : fd(f) {}
+    unique_fd(const unique_fd &) = delete;
+    unique_fd &operator=(const unique_fd &) = delete;
+    ~unique_fd()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+};
 
 // Reads the file at path from its start into buf, at most len bytes,
 // looping over short reads. Returns the number of bytes read, or -1 when the

@@ -23,21 +23,10 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/linux/file_read.h"
 #include "platform/platform.h"
 
 namespace {
-
-struct unique_fd {
-    int fd;
-    explicit unique_fd(int f) : fd(f) {}
-    unique_fd(const unique_fd &) = delete;
-    unique_fd &operator=(const unique_fd &) = delete;
-    ~unique_fd()
-    {
-        if (fd >= 0)
-            close(fd);
-    }
-};
 
 struct dir_closer {
     void operator()(DIR *d) const { closedir(d); }

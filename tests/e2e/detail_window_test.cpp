@@ -64,8 +64,9 @@ TEST_F(DetailWindow, AccountsProcessesScrollingAndClosing)
 
     // The bar moves under the window; the report follows after the key.
     s.send("\x1b[B");
-    ASSERT_TRUE(s.wait_for(shows(top, "Error - user not found."))) << s.dump();
-    EXPECT_EQ(inside(s, top + 1), "");
+    ASSERT_TRUE(s.wait_for([](const pty_term &x) {
+        return inside(x, top) == "Error - user not found." && inside(x, top + 1).empty();
+    })) << s.dump();
 
     // Escape closes the window, and only the window.
     s.send("\x1b");

@@ -5,6 +5,16 @@
 
 #include "platform/platform.h"
 
+// The password database is POSIX on every system vigil is built for.
+bool plat_user_name(std::uint32_t uid, std::string &name)
+{
+    const passwd *pw = getpwuid(static_cast<uid_t>(uid));
+    if (!pw || !pw->pw_name)
+        return false;
+    name = pw->pw_name;
+    return true;
+}
+
 // The reentrant lookup, so that the entry is ours to copy whatever else
 // asks the password database meanwhile. Its buffer grows while the entry
 // does not fit (a long GECOS field, say), up to a bound no sane entry nears.

@@ -10,26 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/details/window_rows.h"
 #include "tests/support/screen/views_fixture.h"
 
 namespace {
-
-std::string rtrim(std::string s)
-{
-    return s.erase(s.find_last_not_of(' ') + 1);
-}
-
-// The window's rows in view, trailing blanks off, the empty rows below the
-// text left out.
-std::vector<std::string> shown(widget *w)
-{
-    std::vector<std::string> rows;
-    for (int r = 0; r <= static_cast<int>(w->bottom - w->top); ++r)
-        rows.push_back(rtrim(pad_text(w->pad, r)));
-    while (!rows.empty() && rows.back().empty())
-        rows.pop_back();
-    return rows;
-}
 
 // The rows from the one that starts with `title` up to the next empty row.
 std::vector<std::string> section(const std::vector<std::string> &rows, const std::string &title)

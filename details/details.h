@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstdint>
 
 #include "core/widget.h"
 
@@ -42,3 +43,22 @@ void esys(void *);
 // epoch, or -1; the boot time is asked of the system until it answers once.
 long sys_start_time(int pid);
 long sys_boot_time();
+
+// The sections of the system report, in the report's order.
+//
+// A sample of the processor time counters, in ticks since boot.
+struct counters {
+    std::uint64_t user = 0, nice = 0, sys = 0, idle = 0;
+};
+// Stores a new sample and returns 0, or -1 with the sample unchanged.
+int sys_cpu_info(counters *c);
+void sys_mem_info();
+// Counts, or -1 when they cannot be read.
+long sys_open_files();
+long sys_open_inodes();
+long sys_max_files();
+void sys_stat_info();
+void sys_modules_info();
+void sys_filesystems_info();
+void sys_partitions_info();
+void sys_devices_info();

@@ -5,25 +5,10 @@
 #include <vector>
 
 #include "kbd/kbd.h"
+#include "tests/details/window_rows.h"
 #include "tests/support/screen/views_fixture.h"
 
 namespace {
-
-std::string rtrim(std::string s)
-{
-    return s.erase(s.find_last_not_of(' ') + 1);
-}
-
-// The window's rows in view, as the pad holds them, trailing blanks off.
-std::vector<std::string> shown(widget *w)
-{
-    std::vector<std::string> rows;
-    for (int r = 0; r <= static_cast<int>(w->bottom - w->top); ++r)
-        rows.push_back(rtrim(pad_text(w->pad, r)));
-    while (!rows.empty() && rows.back().empty())
-        rows.pop_back();
-    return rows;
-}
 
 plat_passwd account(const std::string &name, std::uint32_t uid)
 {

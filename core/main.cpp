@@ -72,7 +72,8 @@ void create_widgets(int rows, int cols)
     ptree->crsr = 0;
     ptree_reg(ptree);
 
-    widget *window = scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 0, 128, "exti", 8);
+    widget *window =
+        scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 0, 128, "exti", 8);
     exti_reg(window);
 
     widget *input = scr_create(r - 1, 0, r - 1, c - 1, 0, 0, "input", 9);

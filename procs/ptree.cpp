@@ -377,8 +377,3 @@ const char *send_signal(int sig, int pid)
         std::snprintf(outcome, sizeof outcome, "Can't send signal %d to process %d", sig, pid);
     return outcome;
 }
-
-const ptree_line *ptree_first_line()
-{
-    return ptree_lines;
-}

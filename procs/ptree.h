@@ -27,6 +27,3 @@ void *ptree_msgh(widget *w, int type, widget *sender, void *datum);
 // Sends one signal, never to process 0 or 1, and returns the outcome text
 // in a buffer of its own that the next call overwrites.
 const char *send_signal(int sig, int pid);
-
-// The first display line, for walking them in order; null when none.
-const ptree_line *ptree_first_line();

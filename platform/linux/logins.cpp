@@ -1,10 +1,8 @@
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string_view>
 #include <utmpx.h>
 
+#include "platform/linux/sys_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -19,7 +17,10 @@ std::string field(const char (&f)[N])
 
 // Far beyond any real login file; a larger one is not read at all rather
 // than read into memory without bound.
-constexpr off_t max_file = 16 << 20;
+constexpr std::size_t max_file = 16 << 20;
+
+// Kept between ticks, so that a read allocates only when the file grows.
+std::string utmp_buf;
 
 }  // namespace
 
@@ -31,29 +32,8 @@ constexpr off_t max_file = 16 << 20;
 bool plat_logins(std::vector<plat_login> &out)
 {
     out.clear();
-    int fd = open(plat_root.utmp.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    std::string data;
-    bool ok = fstat(fd, &st) == 0 && st.st_size <= max_file;
-    if (ok) {
-        data.resize(static_cast<std::size_t>(st.st_size) + sizeof(utmpx));
-        std::size_t got = 0;
-        while (got < data.size()) {
-            ssize_t n = read(fd, data.data() + got, data.size() - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                ok = false;
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        data.resize(got);
-    }
-    close(fd);
-    if (!ok)
+    std::string_view data;
+    if (!read_whole(plat_root.utmp.c_str(), utmp_buf, data, max_file))
         return false;
     // Only live logins: the boot record, run levels, getty's LOGIN lines
     // and the records of ended sessions are not sessions.

@@ -11,15 +11,12 @@ bool root_path(char (&path)[4096], const std::string &root, const char *leaf)
     return n > 0 && static_cast<std::size_t>(n) < sizeof path;
 }
 
-bool read_text(const std::string &root, const char *leaf, std::string &buf, std::string_view &text)
+bool read_whole(const char *path, std::string &buf, std::string_view &text, std::size_t max)
 {
-    char path[4096];
-    if (!root_path(path, root, leaf))
-        return false;
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    // The kernel makes these files up as they are read and gives no size
+    // The kernel makes its files up as they are read and gives no size
     // beforehand: read until the end, doubling the room when it fills up.
     // buf keeps its size between calls, so nothing is cleared again.
     if (buf.size() < 4096)
@@ -27,8 +24,13 @@ bool read_text(const std::string &root, const char *leaf, std::string &buf, std:
     std::size_t got = 0;
     bool ok = true;
     for (;;) {
-        if (got == buf.size())
+        if (got == buf.size()) {
+            if (got >= max) {
+                ok = false;
+                break;
+            }
             buf.resize(buf.size() * 2);
+        }
         ssize_t n = read(fd, buf.data() + got, buf.size() - got);
         if (n < 0 && errno == EINTR)
             continue;
@@ -41,6 +43,12 @@ bool read_text(const std::string &root, const char *leaf, std::string &buf, std:
     close(fd);
     text = std::string_view(buf.data(), got);
     return ok;
+}
+
+bool read_text(const std::string &root, const char *leaf, std::string &buf, std::string_view &text)
+{
+    char path[4096];
+    return root_path(path, root, leaf) && read_whole(path, buf, text);
 }
 
 bool next_line(std::string_view &rest, std::string_view &line)

@@ -4,11 +4,16 @@
 
 #include <charconv>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 // Builds root + leaf into path; false when it does not fit.
 bool root_path(char (&path)[4096], const std::string &root, const char *leaf);
+
+// Reads the file at path whole into buf and points text at what was read;
+// false when it cannot be opened or read, or grows past max bytes.
+bool read_whole(const char *path, std::string &buf, std::string_view &text, std::size_t max = SIZE_MAX);
 
 // Reads root + leaf whole into buf and points text at what was read. The
 // caller keeps buf between calls, so that a report allocates only when a

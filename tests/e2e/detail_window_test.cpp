@@ -18,10 +18,7 @@ constexpr int top = 7, left = 19, bottom = 22, right = 80;
 // The window's text on one of its rows.
 std::string inside(const pty_term &t, int row)
 {
-    std::string out;
-    for (int c = left; c <= right; ++c)
-        out += t.cell(row, c).text;
-    return out.erase(out.find_last_not_of(' ') + 1);
+    return cells_text(t, row, left, right);
 }
 
 auto shows(int row, std::string text)

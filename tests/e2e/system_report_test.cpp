@@ -18,10 +18,7 @@ constexpr int top = 9, left = 23, bottom = 30, right = 96;
 
 std::string inside(const pty_term &t, int row)
 {
-    std::string out;
-    for (int c = left; c <= right; ++c)
-        out += t.cell(row, c).text;
-    return out.erase(out.find_last_not_of(' ') + 1);
+    return cells_text(t, row, left, right);
 }
 
 std::string window_text(const pty_term &t)

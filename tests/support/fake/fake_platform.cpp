@@ -17,7 +17,7 @@ struct fake_host {
     bool table_fails = false;
     std::vector<plat_login> logins;
     bool logins_fail = false;
-    std::map<int, int> cmdline_reads;
+    int cmdline_reads = 0;
     std::map<std::uint32_t, std::string> users;
     int user_lookups = 0;
     std::map<std::string, plat_passwd> passwd;
@@ -116,16 +116,7 @@ void fake_cmdlines_readable(bool yes)
 
 int fake_cmdline_reads()
 {
-    int n = 0;
-    for (const auto &[pid, reads] : host.cmdline_reads)
-        n += reads;
-    return n;
-}
-
-int fake_cmdline_reads(int pid)
-{
-    auto it = host.cmdline_reads.find(pid);
-    return it == host.cmdline_reads.end() ? 0 : it->second;
+    return host.cmdline_reads;
 }
 
 void fake_login(const std::string &user, const std::string &line, const std::string &host_name, int pid)
@@ -207,7 +198,7 @@ int plat_proc_table(proc_rec **out)
 
 long plat_cmdline(int pid, char *buf, std::size_t len)
 {
-    ++host.cmdline_reads[pid];
+    ++host.cmdline_reads;
     auto it = host.procs.find(pid);
     if (it == host.procs.end())
         return -1;

@@ -57,10 +57,8 @@ void fake_table_fails(bool yes);
 std::string fake_argv(std::initializer_list<std::string> args);
 // What plat_can_read_cmdlines answers.
 void fake_cmdlines_readable(bool yes);
-// How many times plat_cmdline was called since the last reset: in all, or
-// for one pid (a gone one included).
+// How many times plat_cmdline was called since the last reset.
 int fake_cmdline_reads();
-int fake_cmdline_reads(int pid);
 
 // Appends a live login to the login database.
 void fake_login(const std::string &user, const std::string &line, const std::string &host, int pid);

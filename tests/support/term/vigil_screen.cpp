@@ -38,6 +38,14 @@ int bar_row(const pty_term &t)
     return bar;
 }
 
+std::string cells_text(const pty_term &t, int r, int from, int to)
+{
+    std::string out;
+    for (int c = from; c <= to; ++c)
+        out += t.cell(r, c).text;
+    return out.erase(out.find_last_not_of(' ') + 1);
+}
+
 std::vector<std::string> screen_look(const pty_term &t, int from)
 {
     std::vector<std::string> rows;

@@ -21,6 +21,10 @@ bool vigil_drawn(const pty_term &t);
 // -1 when there is none, -2 when reverse video shows anywhere else too.
 int bar_row(const pty_term &t);
 
+// The characters of row `r` from column `from` to `to`, blanks at the end
+// left off: the text of a framed window's row.
+std::string cells_text(const pty_term &t, int r, int from, int to);
+
 // Rows `from` to the last, each cell's character and colours, so that two
 // screens can be compared whole.
 std::vector<std::string> screen_look(const pty_term &t, int from);

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "platform/common/state_code.h"
+
 namespace {
 
 // The kernel has more states than vigil shows; fold them into the letters
@@ -22,23 +24,6 @@ char fold_state(char k)
     case 'T':
     case 't': return 'T';
     default: return '?';
-    }
-}
-
-// The numbering both backends share; an idle kernel thread and a disk wait
-// are sleeping too.
-int state_code(char k)
-{
-    switch (k) {
-    case 'R': return PS_RUNNING;
-    case 'S':
-    case 'I':
-    case 'D': return PS_SLEEPING;
-    case 'T':
-    case 't': return PS_STOPPED;
-    case 'Z':
-    case 'X': return PS_ZOMBIE;
-    default: return 0;
     }
 }
 
@@ -89,7 +74,7 @@ bool parse_proc_stat(std::string_view text, std::size_t page_size, proc_rec &out
         !to_num(f[F_RSS], rss_pages))
         return false;
     r.state = fold_state(f[F_STATE][0]);
-    r.state_code = state_code(f[F_STATE][0]);
+    r.state_code = state_code_of(r.state);
     r.start = -1;
     r.rss = rss_pages * page_size;
     std::string_view comm = text.substr(open + 2, close - open - 2);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/common/state_code.h"
 #include "platform/platform.h"
 
 namespace {
@@ -27,22 +28,6 @@ struct fake_host {
 };
 
 fake_host host;
-
-// The numbering the Linux backend gives the same letters.
-int code_of(char state)
-{
-    switch (state) {
-    case 'R': return PS_RUNNING;
-    case 'S':
-    case 'I':
-    case 'D': return PS_SLEEPING;
-    case 'T':
-    case 't': return PS_STOPPED;
-    case 'Z':
-    case 'X': return PS_ZOMBIE;
-    default: return 0;
-    }
-}
 
 const fake_proc *proc_of(int pid)
 {
@@ -69,7 +54,7 @@ proc_rec record(const fake_proc &p)
     r.tpgid = p.tpgid;
     r.state = p.state;
     std::strncpy(r.comm, p.name.c_str(), sizeof r.comm - 1);
-    r.state_code = p.state_code ? p.state_code : code_of(p.state);
+    r.state_code = p.state_code ? p.state_code : state_code_of(p.state);
     r.threads = p.threads;
     r.start = p.start;
     r.vsize = p.vsize;

@@ -7,6 +7,7 @@
 // other widgets send on row 1.
 void info_reg(widget *w);
 void info_periodic(widget *w);
+void info_redraw(widget *w);
 void *info_msgh(widget *w, int type, widget *sender, void *datum);
 
 // Help line: the key hints of the list in front, on the terminal's last row.

@@ -12,10 +12,13 @@ char load_text[32];
 void info_reg(widget *w)
 {
     w->periodic = info_periodic;
+    w->redraw = info_redraw;
     w->refresh = scr_wrefresh;
     w->msgh = info_msgh;
 }
 
+// A new tick: new load averages, and a status row that the list on screen
+// fills again later in the same pass if it wants one.
 void info_periodic(widget *w)
 {
     double loads[3] = {};
@@ -23,8 +26,17 @@ void info_periodic(widget *w)
         load_text[0] = '\0';
     else
         std::snprintf(load_text, sizeof load_text, "load: %.2f, %.2f, %.2f", loads[0], loads[1], loads[2]);
-
     scr_werase(w);
+}
+
+// Row 0 is drawn with the other widgets after every tick's periodic pass
+// and after a resize: the user list has brought the sessions up to date by
+// then, so the counts agree with the lines below them, and the load text
+// stands at the right edge of the terminal as it is now.
+void info_redraw(widget *w)
+{
+    if (wmove(w->pad, 0, 0) == OK)
+        wclrtoeol(w->pad);
     scr_addfstr(w, proc_ucount(), 0, 0);
 
     // Flush right. On a terminal narrower than the text its right end

@@ -21,6 +21,7 @@ struct plat_roots {
     std::string proc = "/proc";
     std::string sys = "/sys";
     std::string utmp = "/var/run/utmp";
+    std::string dev = "/dev";
 };
 extern plat_roots plat_root;
 
@@ -43,7 +44,9 @@ enum : int {
 struct proc_rec {
     int pid;
     int ppid;
+    int pgrp;                    // process group
     int tpgid;                   // foreground group of the controlling terminal; -1: none
+    std::uint64_t tty;           // device number of the controlling terminal; 0: none
     char state;                  // R running, S sleeping, D disk wait, Z zombie, T stopped, ? other
     int state_code;              // PS_RUNNING ...; 0: none of them
     char comm[64];               // command name, always terminated
@@ -55,6 +58,23 @@ struct proc_rec {
 
 // Reads one process; false when it does not exist or cannot be read.
 bool plat_proc(int pid, proc_rec &out);
+
+// Whether the process exists: 1 it does (also when it may not be read), 0
+// it does not, -1 the system cannot tell this user (it hides other users'
+// processes and answers for them as for none).
+int plat_pid_exists(int pid);
+
+// A live process (not a zombie) whose controlling terminal is the device
+// tty, in process group pgrp when pgrp > 0, looked for at pid and below it,
+// nearest first; false when none is found. A login's processes are few:
+// this never reads the whole table.
+bool plat_tty_member(int pid, std::uint64_t tty, int pgrp, proc_rec &out);
+
+// The device number of the terminal line named line, a path below the
+// device directory ("pts/3", "ttyv0"); false when it names no terminal
+// there. The name is someone else's text: nothing outside the device
+// directory is looked at because of it.
+bool plat_line_device(const char *line, std::uint64_t &dev);
 
 // Reads the whole process table, one record per process (never one per
 // thread). Stores in *out a newly allocated, zero-filled array (std::calloc;

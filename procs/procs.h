@@ -32,9 +32,20 @@ const char *get_name(int pid);
 // without a mark; the command name when the arguments cannot be had or
 // full_cmd is off; "-" when the process cannot be read.
 const char *get_cmdline(int pid);
-// The command line of the foreground group of pid's controlling terminal,
-// or "-" (no terminal, no foreground group, or its leader gone).
-const char *get_w(int pid);
+// A login's terminal line as get_w follows it from tick to tick: the
+// line's device and the process last seen holding it, which get_w keeps up
+// to date. A session keeps one for its line; the holder starts at 0.
+struct w_line {
+    std::uint64_t dev = 0;  // 0: the line is no terminal (an X display, say)
+    int holder = 0;         // 0: not looked for yet, or none found
+    std::int64_t holder_start = 0;
+};
+// What runs in the foreground of the terminal line of the login whose
+// process is pid: the command line of the leader of the line's foreground
+// group, or of another live member when the leader has exited; "-" when
+// the line has no foreground group or its processes cannot be read. A line
+// that is no terminal answers for pid's own controlling terminal.
+const char *get_w(int pid, w_line &line);
 // The uid owning the process's entry in the process file system, or -1.
 int proc_pid_uid(int pid);
 // The user name of uid cut to 8 characters, or the uid in decimal as a

@@ -1,9 +1,10 @@
 #!/bin/sh
 # The inside of make demo, run as process 1 of a private PID and mount
-# namespace: starts the stand-in logins, writes the login file naming them,
-# mounts it at the system's path and runs vigil. A process whose command
-# line should read as something else renames itself with perl's $0, which
-# also sets its command name.
+# namespace: starts the stand-in logins, laid out as the real login
+# programs lay theirs out, writes the login file naming them, mounts it at
+# the system's path and runs vigil. A process whose command line should
+# read as something else renames itself with perl's $0, which also sets
+# its command name.
 set -eu
 dir=$1 vigil=$2 standin=$3
 
@@ -13,39 +14,39 @@ named() {
     for w in "$@"; do printf " '%s'" "$w"; done
 }
 
-# A login: its parent's title ("" for process 1, the console; the first
-# word becomes the parent's command name), the login's own title, then the
-# foreground command and commands that run below the login. Prints the
-# login's pid.
+# A login: a name for it, the programs above the recorded process
+# (comma-separated), how far below it the shell holding the line is, the
+# titles of the recorded process and those below it down to that shell,
+# then the foreground command and commands that run below the shell.
+# Prints the recorded pid and the line of the shell's terminal.
 login() {
-    parent=$1 title=$2; shift 2
-    if [ -z "$parent" ]; then
-        VIGIL_STANDIN_TITLE=$title "$standin" -c "$@" </dev/null >/dev/null 2>&1 &
-        echo $!
-        return
-    fi
-    VIGIL_STANDIN_TITLE=$title perl -e '$0 = shift; my $pid = fork; exec @ARGV if $pid == 0; waitpid $pid, 0; sleep' \
-        "$parent" "$standin" -c "$@" </dev/null >/dev/null 2>&1 &
-    p=$!
-    until c=$(pgrep -P $p); do sleep 0.01; done
-    echo "$c"
+    name=$1 via=$2 depth=$3 titles=$4; shift 4
+    VIGIL_STANDIN_TITLES=$titles "$standin" "$dir/$name.pid" "$via" "$depth" -c "$@" </dev/null >/dev/null 2>&1 &
+    until [ -s "$dir/$name.pid" ] && [ -s "$dir/$name.pid.line" ]; do sleep 0.01; done
+    echo "$(cat "$dir/$name.pid") $(cat "$dir/$name.pid.line")"
 }
 
-console=$(login "" "-bash" "$(named 'vim /etc/motd')" "$(named 'bash' 'tail -f /var/log/syslog')")
-ssh=$(login "sshd: nobody [priv]" "-bash" "$(named 'top -d 3')" "$(named 'make -j2' 'cc1 -O2 part1.c' 'cc1 -O2 part2.c')")
-telnet=$(login "telnetd" "login -- daemon" "$(named 'mutt')")
-xterm=$(login "xterm" "bash" "$(named 'ssh build.example.org')" "$(named 'tmux' 'less README')")
+# getty's login forks the shell it records; sshd records its privileged
+# monitor, the shell is its grandchild; telnetd's login forks as getty's
+# does; a tmux server, a child of process 1, is recorded for its pane.
+console=$(login console login 0 "-bash" "$(named 'vim /etc/motd')" "$(named 'bash' 'tail -f /var/log/syslog')")
+ssh=$(login ssh sshd 2 "sshd: nobody [priv]|sshd: nobody|-bash" "$(named 'top -d 3')" \
+    "$(named 'make -j2' 'cc1 -O2 part1.c' 'cc1 -O2 part2.c')")
+telnet=$(login telnet telnetd,login 0 "-bash" "$(named 'mutt')")
+tmux=$(login tmux "" 1 "tmux: server|-bash" "$(named 'ssh build.example.org')" "$(named 'less README')")
 
-# The login file, in the text form utmpdump turns into records.
+# The login file, in the text form utmpdump turns into records: each names
+# its login's pid and the line of its shell's terminal.
 record() {
+    set -- $1 "$2" "$3"
     printf '[7] [%05d] [%-4.4s] [%-8s] [%-12s] [%-20s] [0.0.0.0        ] [%s]\n' \
-        "$1" "$3" "$2" "$3" "$4" "2026-01-01T08:00:00,000000+00:00"
+        "$1" "${2#pts/}" "$3" "$2" "$4" "2026-01-01T08:00:00,000000+00:00"
 }
 {
-    record "$console" root tty1 ""
-    record "$ssh" nobody pts/0 "192.0.2.10"
-    record "$telnet" daemon pts/1 "198.51.100.7"
-    record "$xterm" www-data pts/2 ":0"
+    record "$console" root ""
+    record "$ssh" nobody "192.0.2.10"
+    record "$telnet" daemon "198.51.100.7"
+    record "$tmux" www-data "tmux(${tmux%% *}).%0"
 } | utmpdump -r -o "$dir/utmp" >/dev/null 2>&1
 mount --bind "$dir" /run
 "$vigil"

@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/curses_init.h"
@@ -17,7 +19,7 @@ namespace {
 
 // The sentinel: its `older` is the front (newest), its `newer` the back
 // (oldest); an empty list points at itself.
-user_entry user_list = {&user_list, &user_list, {}, {}, 0, {}, {}, 0, false};
+user_entry user_list = {&user_list, &user_list, {}, {}, 0, {}, {}, 0, false, {}};
 char ucount_buf[64];
 
 void link_front(user_entry *u)
@@ -42,26 +44,85 @@ void copy_field(char (&dst)[N], const std::string &src)
     std::memcpy(dst, src.data(), std::min(src.size(), N - 1));
 }
 
-// Lines are compared over the width the record keeps, so a line name that
-// fills it still finds its session.
-bool same_session(const user_entry *u, const plat_login &e)
+// What tells two sessions apart: the line, over the width the record keeps
+// (so a line name that fills it still finds its session), and the login
+// process.
+struct session_key {
+    std::string_view line;
+    int pid;
+    bool operator==(const session_key &) const = default;
+};
+struct key_hash {
+    std::size_t operator()(const session_key &k) const
+    {
+        return std::hash<std::string_view>()(k.line) ^ (static_cast<std::size_t>(k.pid) * 0x9e3779b97f4a7c15u);
+    }
+};
+using session_set = std::unordered_set<session_key, key_hash>;
+
+session_key key_of(const plat_login &e)
 {
-    return u->pid == e.pid && std::strncmp(u->tty, e.line.c_str(), sizeof u->tty - 1) == 0;
+    std::string_view line(e.line);
+    return {line.substr(0, sizeof user_entry::tty - 1), e.pid};
+}
+
+session_key key_of(const user_entry *u)
+{
+    return {u->tty, u->pid};
+}
+
+bool is_login_program(const char *name)
+{
+    return std::strcmp(name, "login") == 0;
+}
+
+// How a login arrived shows in the program that started its process: its
+// parent, or, where a login program forked the recorded shell and waits
+// for it (Debian's /bin/login under telnetd or getty), the login program's
+// parent. A login program recorded itself (a session leader) stands for
+// itself. Process 1 makes a login local only when a login program stands
+// between them: a terminal program's daemon (a tmux server) is a child of
+// process 1 too.
+void set_origin(user_entry *u)
+{
+    int parent = get_ppid(u->pid);
+    bool via_login = false;
+    if (parent != -1 && is_login_program(get_name(parent))) {
+        via_login = true;
+        parent = get_ppid(parent);
+    } else if (parent != -1) {
+        via_login = is_login_program(get_name(u->pid));
+    }
+    if (parent == -1) {
+        std::strcpy(u->prg, "can't access");
+        return;
+    }
+    std::strncpy(u->prg, get_name(parent), sizeof u->prg - 1);
+    u->console = via_login && parent == 1;
 }
 
 void add_session(const plat_login &e)
 {
     user_entry *u = alloc_user(e);
     link_front(u);
-    ucount_add(u->prg, u->init_parent, +1);
+    ucount_add(u->prg, u->console, +1);
 }
 
-bool listed(const plat_login &e)
+// A login lasts while its process does, also one this user may not read
+// (it stays listed, as "can't access"). Where the system cannot even tell
+// whether a hidden process exists, the login lasts while its line does.
+bool login_lives(const plat_login &e)
 {
-    for (user_entry *u = user_list.older; u != &user_list; u = u->older)
-        if (same_session(u, e))
-            return true;
-    return false;
+    switch (plat_pid_exists(e.pid)) {
+    case 1:
+        return true;
+    case 0:
+        return false;
+    default: {
+        std::uint64_t dev;
+        return plat_line_device(e.line.c_str(), dev);
+    }
+    }
 }
 
 // The live logins of the database whose process still runs: a record
@@ -71,21 +132,16 @@ bool read_live(std::vector<plat_login> &live)
 {
     if (!plat_logins(live))
         return false;
-    std::erase_if(live, [](const plat_login &e) { return get_ppid(e.pid) == -1; });
+    std::erase_if(live, [](const plat_login &e) { return !login_lives(e); });
     return true;
 }
 
-void remove_session(widget *w, user_entry *u)
+// Adds, at the bottom, every live login not in listed, once.
+void add_new(const std::vector<plat_login> &live, session_set &listed)
 {
-    int gone = u->line;
-    scr_delline(w, gone);
-    scr_ldeleted(w, gone);
-    for (user_entry *v = user_list.older; v != &user_list; v = v->older)
-        if (v->line > gone)
-            --v->line;
-    ucount_add(u->prg, u->init_parent, -1);
-    unlink(u);
-    std::free(u);
+    for (const plat_login &e : live)
+        if (listed.insert(key_of(e)).second)
+            add_session(e);
 }
 
 }  // namespace
@@ -99,22 +155,18 @@ user_entry *alloc_user(const plat_login &e)
     copy_field(u->tty, e.line);
     copy_field(u->host, e.host);
     u->pid = e.pid;
-    int parent = get_ppid(u->pid);
-    if (parent == -1) {
-        std::strcpy(u->prg, "can't access");
-    } else {
-        std::strncpy(u->prg, get_name(parent), sizeof u->prg - 1);
-        // Process 1 is the system's init whatever it is called.
-        u->init_parent = parent == 1;
-    }
+    set_origin(u);
+    // A line that names no terminal (an X display) has device 0.
+    if (!plat_line_device(u->tty, u->fg.dev))
+        u->fg.dev = 0;
     u->line = nusers;
     return u;
 }
 
-void ucount_add(const char *prg, bool init_parent, int delta)
+void ucount_add(const char *prg, bool console, int delta)
 {
     bool ssh = std::strncmp(prg, "sshd", 4) == 0;
-    bool telnet = std::strncmp(prg, "telnetd", 7) == 0;
+    bool telnet = std::strncmp(prg, "telnetd", 7) == 0 || std::strncmp(prg, "in.telnetd", 10) == 0;
     bool init = std::strncmp(prg, "init", 4) == 0;
     nusers += delta;
     if (ssh)
@@ -124,7 +176,7 @@ void ucount_add(const char *prg, bool init_parent, int delta)
     // Process 1 is the system's init whatever it is called, unless its name
     // already told how the login came (a container whose first process is
     // an ssh daemon).
-    if (init || (init_parent && !ssh && !telnet))
+    if (init || (console && !ssh && !telnet))
         nlocal += delta;
 }
 
@@ -133,9 +185,10 @@ void read_utmpx()
     std::vector<plat_login> live;
     if (!read_live(live))
         return;
-    for (const plat_login &e : live)
-        if (!listed(e))
-            add_session(e);
+    session_set listed;
+    for (const user_entry *u = users_oldest(); u; u = users_newer(u))
+        listed.insert(key_of(u));
+    add_new(live, listed);
 }
 
 void users_init()
@@ -153,15 +206,32 @@ void users_update(widget *w)
     std::vector<plat_login> live;
     if (!read_live(live))
         return;
-    for (user_entry *u = user_list.newer; u != &user_list;) {
-        user_entry *next = u->newer;
-        if (std::none_of(live.begin(), live.end(), [u](const plat_login &e) { return same_session(u, e); }))
-            remove_session(w, u);
+    session_set present;
+    for (const plat_login &e : live)
+        present.insert(key_of(e));
+    // From the bottom up, so that each removal's line is still the one on
+    // screen; the lines are numbered afresh once all are gone.
+    bool removed = false;
+    for (user_entry *u = user_list.older; u != &user_list;) {
+        user_entry *next = u->older;
+        if (!present.count(key_of(u))) {
+            scr_delline(w, u->line);
+            scr_ldeleted(w, u->line);
+            ucount_add(u->prg, u->console, -1);
+            unlink(u);
+            std::free(u);
+            removed = true;
+        }
         u = next;
     }
-    for (const plat_login &e : live)
-        if (!listed(e))
-            add_session(e);
+    session_set listed;
+    int line = 0;
+    for (user_entry *u = user_list.newer; u != &user_list; u = u->newer) {
+        if (removed)
+            u->line = line++;
+        listed.insert(key_of(u));
+    }
+    add_new(live, listed);
 }
 
 const char *proc_ucount()

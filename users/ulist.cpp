@@ -28,7 +28,7 @@ const user_entry *under_bar(const widget *w)
 bool session_matches(const user_entry *u)
 {
     return reg_match(u->prg) || reg_match(u->name) || reg_match(u->tty) || reg_match(u->host) ||
-           reg_match(get_w(u->pid));
+           reg_match(get_w(u->pid, u->fg));
 }
 
 // Screen order, from the top; the mode says where the candidates start.
@@ -72,7 +72,7 @@ void uredraw(widget *w)
         scr_attr_set(w, A_BOLD);
         disp_line l(w->scr->line_buf, static_cast<std::size_t>(w->scr->line_size), width);
         l.column(u->prg, 14, 14).own(" ").column(u->name, 9, 9).own(" ").column(u->tty, 6, 6).own(" ");
-        l.column(u->host, 19, 19).own(" ").text(get_w(u->pid));
+        l.column(u->host, 19, 19).own(" ").text(get_w(u->pid, u->fg));
         scr_maddstr(w, l.str(), u->line, 0, static_cast<int>(l.len()));
     }
     scr_list_end(w, nusers);

@@ -5,6 +5,7 @@
 
 #include "core/widget.h"
 #include "platform/platform.h"
+#include "procs/procs.h"
 
 struct user_entry {
     user_entry *newer;       // towards the front of the list (the newest)
@@ -12,10 +13,13 @@ struct user_entry {
     char name[33];
     char tty[17];            // identifies the session in later updates
     int pid;                 // login process
-    char prg[16];            // command name of the login process's parent, or "can't access"
+    char prg[16];            // command name of the program the login came through, or "can't access"
     char host[129];
     int line;                // the session's line on the user list, from 0
-    bool init_parent;        // the login's parent is process 1
+    bool console;            // the login came through a login program that process 1 started
+    // Where the line's foreground is found: get_w keeps it up to date on
+    // every look, also through a record read as const.
+    mutable w_line fg;
 };
 
 // Sessions by kind; "other" is nusers - nlocal - ntelnet - nssh.
@@ -32,14 +36,15 @@ void read_utmpx();
 // A new record from one database entry, taking the next free line; the
 // caller links and counts it. Ends the program when memory runs out.
 user_entry *alloc_user(const plat_login &e);
-// Adds delta (+1, -1) to the counters for one session whose login's parent
-// is named prg; init_parent (the parent is process 1) counts it as local
-// unless the name says ssh or telnet.
-void ucount_add(const char *prg, bool init_parent, int delta);
+// Adds delta (+1, -1) to the counters for one session that came through
+// the program named prg; console (a login program started by process 1)
+// counts it as local unless the name says ssh or telnet.
+void ucount_add(const char *prg, bool console, int delta);
 // Brings the list up to date with the database: sessions (a line and its
 // login process) no longer there are removed with their pad row in w, the
 // rows below and w's bar moving up; new ones are added at the bottom. A
-// failed read changes nothing. Does not redraw.
+// failed read changes nothing. Does not redraw. Costs a look-up per
+// record, however many there are.
 void users_update(widget *w);
 // "\x01N users: N local, N telnet, N ssh, N other\x03" in a static buffer
 // that the next call overwrites.

@@ -39,12 +39,23 @@ int kproc_foreground_group(long kiflag, int tpgid)
     return tpgid;
 }
 
+std::uint64_t kproc_terminal(long kiflag, std::uint64_t tdev)
+{
+    // A process that lost its terminal keeps the flag clear; the kernel's
+    // "no device" is all ones.
+    if (!(kiflag & KPROC_CTTY) || tdev == ~std::uint64_t{0})
+        return 0;
+    return tdev;
+}
+
 proc_rec kproc_to_rec(const kproc_fields &f, long page_size)
 {
     proc_rec r{};
     r.pid = f.pid;
     r.ppid = f.ppid;
+    r.pgrp = f.pgid;
     r.tpgid = kproc_foreground_group(f.kiflag, f.tpgid);
+    r.tty = kproc_terminal(f.kiflag, f.tdev);
     r.state = kproc_state_letter(f.stat, f.tdflags);
     r.state_code = kproc_state_code(f.stat);
     std::size_t n = std::min(f.comm.size(), sizeof r.comm - 1);

@@ -20,7 +20,9 @@ constexpr int KPROC_NO_PID = 100000;  // the foreground group of a terminal that
 struct kproc_fields {
     int pid = 0;
     int ppid = 0;
+    int pgid = 0;
     int tpgid = 0;
+    std::uint64_t tdev = 0;       // the controlling terminal's device; all ones for none
     long kiflag = 0;              // record flags (KPROC_CTTY)
     int stat = 0;                 // the state, numbered as PS_NEW ... PS_LOCK
     long tdflags = 0;             // flags of the process's thread (KPROC_SINTR)
@@ -41,6 +43,9 @@ int kproc_state_code(int stat);
 // The foreground process group of the process's controlling terminal, or
 // -1 when there is none to look at.
 int kproc_foreground_group(long kiflag, int tpgid);
+
+// The device of the process's controlling terminal, or 0 when it has none.
+std::uint64_t kproc_terminal(long kiflag, std::uint64_t tdev);
 
 // The whole record.
 proc_rec kproc_to_rec(const kproc_fields &f, long page_size);

@@ -27,7 +27,9 @@ kproc_fields kinfo_fields(const kinfo_proc &kp)
     kproc_fields f;
     f.pid = kp.ki_pid;
     f.ppid = kp.ki_ppid;
+    f.pgid = kp.ki_pgid;
     f.tpgid = kp.ki_tpgid;
+    f.tdev = static_cast<std::uint64_t>(kp.ki_tdev);
     f.kiflag = kp.ki_kiflag;
     f.stat = kp.ki_stat;
     f.tdflags = kp.ki_tdflags;

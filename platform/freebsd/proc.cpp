@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <signal.h>
+#include <unistd.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -16,9 +18,28 @@ namespace {
 // it hands out.
 std::vector<kinfo_proc> table_buf;
 
-// The kernel's size answer already has room for a few more processes; a
-// table that outgrew even that between the two calls is read again.
+// Reads of a process list before it is given up as growing too fast.
 constexpr int table_tries = 3;
+
+// The records a process-table name gives, into buf; the number of records,
+// or -1 when they cannot be read. The kernel's size answer already has room
+// for a few more processes; a list that outgrew even that between the two
+// calls is read again.
+long read_kinfos(const int *mib, u_int n, std::vector<kinfo_proc> &buf)
+{
+    for (int i = 0; i < table_tries; ++i) {
+        std::size_t len = 0;
+        if (sysctl(mib, n, nullptr, &len, nullptr, 0) != 0)
+            return -1;
+        buf.resize(len / sizeof(kinfo_proc) + 1);
+        len = buf.size() * sizeof(kinfo_proc);
+        if (sysctl(mib, n, buf.data(), &len, nullptr, 0) == 0)
+            return static_cast<long>(len / sizeof(kinfo_proc));
+        if (errno != ENOMEM)
+            return -1;
+    }
+    return -1;
+}
 
 // The owner of "<proc>/PID" when a process file system is mounted there.
 std::optional<std::uint32_t> procfs_owner(int pid)
@@ -42,26 +63,59 @@ bool plat_proc(int pid, proc_rec &out)
     return true;
 }
 
+// Where other users' processes are hidden (security.bsd.see_other_uids or
+// see_other_gids at 0), kill answers ESRCH for a process that exists but
+// may not be seen, as for one that does not; root sees them all.
+int plat_pid_exists(int pid)
+{
+    if (pid <= 0)
+        return 0;
+    if (kill(pid, 0) == 0 || errno == EPERM)
+        return 1;
+    if (geteuid() == 0)
+        return 0;
+    for (const char *name : {"security.bsd.see_other_uids", "security.bsd.see_other_gids"}) {
+        int see = 1;
+        std::size_t len = sizeof see;
+        if (sysctlbyname(name, &see, &len, nullptr, 0) == 0 && see == 0)
+            return -1;
+    }
+    return 0;
+}
+
+// The kernel lists the processes of one terminal itself (KERN_PROC_TTY,
+// one record per process), so pid, where the look would start on a system
+// without that list, is not needed.
+bool plat_tty_member(int, std::uint64_t tty, int pgrp, proc_rec &out)
+{
+    if (tty == 0)
+        return false;
+    int mib[4] = {CTL_KERN, KERN_PROC, KERN_PROC_TTY, static_cast<int>(tty)};
+    static std::vector<kinfo_proc> recs;
+    long count = read_kinfos(mib, 4, recs);
+    for (long i = 0; i < count; ++i) {
+        const kinfo_proc &kp = recs[static_cast<std::size_t>(i)];
+        if (kp.ki_structsize != sizeof(kinfo_proc))
+            return false;
+        proc_rec r = kproc_to_rec(kinfo_fields(kp), page_bytes());
+        if (r.tty == tty && r.state != 'Z' && (pgrp <= 0 || r.pgrp == pgrp)) {
+            out = r;
+            return true;
+        }
+    }
+    return false;
+}
+
 // KERN_PROC_PROC: one record per process. KERN_PROC_ALL would hand out one
 // per thread, and every thread would stand in the tree as a process.
 int plat_proc_table(proc_rec **out)
 {
     *out = nullptr;
     int mib[3] = {CTL_KERN, KERN_PROC, KERN_PROC_PROC};
-    std::size_t len = 0;
-    bool read = false;
-    for (int i = 0; i < table_tries && !read; ++i) {
-        if (sysctl(mib, 3, nullptr, &len, nullptr, 0) != 0)
-            return 0;
-        table_buf.resize(len / sizeof(kinfo_proc) + 1);
-        len = table_buf.size() * sizeof(kinfo_proc);
-        read = sysctl(mib, 3, table_buf.data(), &len, nullptr, 0) == 0;
-        if (!read && errno != ENOMEM)
-            return 0;
-    }
-    if (!read)
+    long read = read_kinfos(mib, 3, table_buf);
+    if (read < 0)
         return 0;
-    std::size_t count = len / sizeof(kinfo_proc);
+    auto count = static_cast<std::size_t>(read);
     auto *recs = static_cast<proc_rec *>(std::calloc(count + 1, sizeof(proc_rec)));
     *out = recs;
     if (!recs)

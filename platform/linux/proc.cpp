@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -94,6 +95,55 @@ bool plat_proc(int pid, proc_rec &out)
 {
     char path[4096];
     return pid_path(path, pid, "/stat") && read_stat(AT_FDCWD, path, out);
+}
+
+// A process hidden by hidepid still answers EPERM here: the kernel tells
+// "not yours" from "none" to everyone.
+int plat_pid_exists(int pid)
+{
+    if (pid <= 0)
+        return 0;
+    return kill(pid, 0) == 0 || errno == EPERM ? 1 : 0;
+}
+
+// Down from pid through each process's list of children, breadth first:
+// the process that holds a login's line (sshd's shell, a pane's shell) is
+// one or two steps below the recorded one, and a big build below it is
+// not walked before the shell is found. Only the children of a process's
+// main thread are listed, which is where daemons and shells fork.
+bool plat_tty_member(int pid, std::uint64_t tty, int pgrp, proc_rec &out)
+{
+    // A bound on what one look costs, far beyond any real login's shape.
+    constexpr std::size_t max_visits = 512;
+    if (tty == 0)
+        return false;
+    static std::vector<int> queue;
+    queue.assign(1, pid);
+    for (std::size_t i = 0; i < queue.size() && i < max_visits; ++i) {
+        proc_rec r;
+        if (!plat_proc(queue[i], r))
+            continue;
+        if (r.tty == tty && r.state != 'Z' && (pgrp <= 0 || r.pgrp == pgrp)) {
+            out = r;
+            return true;
+        }
+        char leaf[64];
+        std::snprintf(leaf, sizeof leaf, "/task/%d/children", queue[i]);
+        char buf[4096];
+        long n = read_pid_file(queue[i], leaf, buf, sizeof buf - 1);
+        if (n <= 0)
+            continue;
+        buf[n] = '\0';
+        for (char *p = buf;;) {
+            char *end;
+            long child = std::strtol(p, &end, 10);
+            if (end == p)
+                break;
+            queue.push_back(static_cast<int>(child));
+            p = end;
+        }
+    }
+    return false;
 }
 
 bool plat_proc_euid(int pid, std::uint32_t &uid)

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <sys/sysmacros.h>
 
 #include "platform/common/state_code.h"
 
@@ -36,8 +37,20 @@ bool to_num(std::string_view s, T &v)
 
 // The stat fields vigil keeps, counted from the state letter (field 3 of
 // proc(5)) as 0.
-enum : std::size_t { F_STATE = 0, F_PPID = 1, F_TPGID = 5, F_THREADS = 17, F_START = 19,
+enum : std::size_t { F_STATE = 0, F_PPID = 1, F_PGRP = 2, F_TTY = 4, F_TPGID = 5, F_THREADS = 17, F_START = 19,
                      F_VSIZE = 20, F_RSS = 21, F_COUNT = 22 };
+
+// The kernel writes the terminal's number in its own packing (major in bits
+// 8-19, minor in bits 0-7 and 20-31); stat(2) hands out C library device
+// numbers, which pack them otherwise.
+std::uint64_t tty_device(std::uint32_t nr)
+{
+    if (nr == 0)
+        return 0;
+    unsigned major = (nr >> 8) & 0xfff;
+    unsigned minor = (nr & 0xff) | ((nr >> 12) & 0xfff00);
+    return makedev(major, minor);
+}
 
 }  // namespace
 
@@ -68,11 +81,13 @@ bool parse_proc_stat(std::string_view text, std::size_t page_size, proc_rec &out
     proc_rec r{};
     std::uint64_t rss_pages = 0;
     std::uint64_t ticks = 0;
-    if (!to_num(text.substr(0, open), r.pid) || !to_num(f[F_PPID], r.ppid) ||
-        !to_num(f[F_TPGID], r.tpgid) || !to_num(f[F_THREADS], r.threads) ||
+    std::int64_t tty_nr = 0;
+    if (!to_num(text.substr(0, open), r.pid) || !to_num(f[F_PPID], r.ppid) || !to_num(f[F_PGRP], r.pgrp) ||
+        !to_num(f[F_TTY], tty_nr) || !to_num(f[F_TPGID], r.tpgid) || !to_num(f[F_THREADS], r.threads) ||
         !to_num(f[F_START], ticks) || !to_num(f[F_VSIZE], r.vsize) ||
         !to_num(f[F_RSS], rss_pages))
         return false;
+    r.tty = tty_device(static_cast<std::uint32_t>(tty_nr));
     r.state = fold_state(f[F_STATE][0]);
     r.state_code = state_code_of(r.state);
     r.start = -1;

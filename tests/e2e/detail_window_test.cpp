@@ -43,7 +43,8 @@ protected:
 
     // root's login runs a job in /tmp. The job opens five descriptors of
     // its own, so its table is long enough to scroll however few it inherits.
-    login_sandbox box{{"sshd", "sshd"}, {}, {{"cd /tmp && exec sleep 1004 5</dev/null 6</dev/null 7</dev/null 8</dev/null 9</dev/null"}}};
+    login_sandbox box{{ssh_login("", {"cd /tmp && exec sleep 1004 5</dev/null 6</dev/null 7</dev/null 8</dev/null 9</dev/null"}),
+                       ssh_login()}};
     std::unique_ptr<pty_term> t;
 };
 

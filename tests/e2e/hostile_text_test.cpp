@@ -40,21 +40,25 @@ TEST(HostileText, EveryRowStaysItsOwn)
 {
     if (std::string why = login_sandbox::unavailable(); !why.empty())
         GTEST_SKIP() << why;
-    login_sandbox box({"", "sshd", "sshd", "tmux"}, {forged_row, overwrite, colours_and_bidi, long_line});
+    login_sandbox box({console_login(forged_row), ssh_login(overwrite), ssh_login(colours_and_bidi),
+                       pane_login("", long_line)});
     pty_term t(box.options());
     ASSERT_TRUE(box.started(t));
-    box.write({{0, "alice", "pts/1", "", false},
-               {1, "bob", "pts/2", "", false},
-               {2, "jos\xc3\xa9", "pts/3", cjk_host, false},
-               {3, "carol", "pts/4", "", false}});
+    // Each record names its stand-in's own terminal, as a login's record
+    // names the line it holds.
+    box.write({{0, "alice", box.line(0), "", false},
+               {1, "bob", box.line(1), "", false},
+               {2, "jos\xc3\xa9", box.line(2), cjk_host, false},
+               {3, "carol", box.line(3), "", false}});
+    auto tty = [&](int i) { return (box.line(i) + "      ").substr(0, 6) + " "; };
 
     const std::vector<std::string> rows = {
-        row("sh             alice     pts/1                      ",
+        row("sh             alice     " + tty(0) + "                    ",
             "top?sshd           root      pts/0  10.9.9.9            bash 1000"),
-        row("sshd           bob       pts/2                      ", "x?sshd           mallory   pts/9"),
-        "sshd           jos\xc3\xa9      pts/3  \xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97"
+        row("sshd           bob       " + tty(1) + "                    ", "x?sshd           mallory   pts/9"),
+        "sshd           jos\xc3\xa9      " + tty(2) + "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97"
         "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97  ??" "red? ?desrever ??" "\xe4\xb8\xad\xe6\x96\x87 1000",
-        row("tmux           carol     pts/4                      ", long_line),
+        row("sh             carol     " + tty(3) + "                    ", long_line),
     };
     auto shown = [&](const pty_term &s) {
         for (std::size_t i = 0; i < rows.size(); ++i)

@@ -13,7 +13,7 @@ TEST(LoginLock, KeysAreAnsweredWithinASecondWhileTheFileIsLocked)
 {
     if (std::string why = login_sandbox::unavailable(); !why.empty())
         GTEST_SKIP() << why;
-    login_sandbox box({""});
+    login_sandbox box({console_login()});
     pty_term t(box.options());
     ASSERT_TRUE(box.started(t));
     box.write({{0, "alice", "pts/1", "", false}, {0, "bob", "pts/2", "", false}});

@@ -52,7 +52,7 @@ protected:
 
     // One login with a foreground command, a child, and a child that has a
     // child of its own.
-    login_sandbox box{{"sshd"}, {hostile}, {{"exec sleep 1001", "sleep 1002 & exec sleep 1003"}}};
+    login_sandbox box{{console_login(hostile, {"exec sleep 1001", "sleep 1002 & exec sleep 1003"})}};
     std::unique_ptr<pty_term> t;
 };
 

@@ -60,7 +60,7 @@ TEST(Resize, ASearchInThreeRowsThenGrowingLeavesNothingStaleAndTheBarInView)
 {
     if (std::string why = login_sandbox::unavailable(); !why.empty())
         GTEST_SKIP() << why;
-    login_sandbox box({""});
+    login_sandbox box({console_login()});
     pty_term t(box.options());
     ASSERT_TRUE(box.started(t));
     // More logins than the view would show were it scrolled past the bar.

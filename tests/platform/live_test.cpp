@@ -5,6 +5,9 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/ioctl.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -135,7 +138,67 @@ TEST_F(LiveHost, NoControllingTerminal)
     proc_rec r{};
     ASSERT_TRUE(plat_proc(c.pid, r));
     EXPECT_EQ(r.tpgid, -1);
-    EXPECT_STREQ(get_w(c.pid), "-");
+    EXPECT_EQ(r.tty, 0u);
+    w_line line;
+    EXPECT_STREQ(get_w(c.pid, line), "-");
+}
+
+// A login laid out as sshd lays one out: the recorded process has no
+// terminal; its child leads a session on a pseudo-terminal and runs the
+// foreground command.
+TEST_F(LiveHost, TheForegroundOfALineBelowTheLogin)
+{
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string slave = ptsname(master);
+    pid_t login = fork();
+    ASSERT_GE(login, 0);
+    if (login == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        setsid();
+        if (fork() == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            setsid();
+            int tty = open(slave.c_str(), O_RDWR);
+            if (tty < 0 || ioctl(tty, TIOCSCTTY, 0) != 0)
+                _exit(1);
+            execlp("sleep", "sleep", "1001", nullptr);
+            _exit(127);
+        }
+        for (;;)
+            if (wait(nullptr) < 0)
+                pause();
+    }
+    std::uint64_t dev = 0;
+    ASSERT_TRUE(plat_line_device(slave.c_str() + 5, dev)) << slave;
+    struct stat st;
+    ASSERT_EQ(stat(slave.c_str(), &st), 0);
+    EXPECT_EQ(dev, static_cast<std::uint64_t>(st.st_rdev));
+    w_line line{.dev = dev};
+    std::string seen;
+    for (int i = 0; i < 5000 && (seen = get_w(login, line)) != "sleep 1001"; ++i)
+        usleep(1000);
+    EXPECT_EQ(seen, "sleep 1001");
+    proc_rec holder{};
+    ASSERT_TRUE(plat_proc(line.holder, holder));
+    EXPECT_EQ(holder.ppid, login);
+    EXPECT_EQ(holder.tty, dev);
+    EXPECT_EQ(holder.pgrp, holder.pid);
+    EXPECT_EQ(holder.tpgid, holder.pid);
+    EXPECT_EQ(plat_pid_exists(login), 1);
+
+    // Line names that lead out of the device directory name no line.
+    for (const char *name : {"", "/dev/null", "../dev/null", "pts/../null", "fd/0", "stdin", "shm"})
+        EXPECT_FALSE(plat_line_device(name, dev)) << name;
+    EXPECT_TRUE(plat_line_device("null", dev));
+
+    kill(line.holder, SIGKILL);
+    kill(login, SIGKILL);
+    ASSERT_EQ(waitpid(login, nullptr, 0), login);
+    EXPECT_EQ(plat_pid_exists(login), 0);
+    close(master);
 }
 
 TEST_F(LiveHost, ChildThatExits)
@@ -159,7 +222,8 @@ TEST_F(LiveHost, ChildThatExits)
     EXPECT_EQ(get_ppid(pid), -1);
     EXPECT_STREQ(get_name(pid), "can't access");
     EXPECT_STREQ(get_cmdline(pid), "-");
-    EXPECT_STREQ(get_w(pid), "-");
+    w_line line;
+    EXPECT_STREQ(get_w(pid, line), "-");
     EXPECT_EQ(proc_pid_uid(pid), -1);
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/sysmacros.h>
 
 #include "platform/linux/proc_stat.h"
 
@@ -52,6 +53,34 @@ TEST(StatLine, Fields)
         EXPECT_EQ(ticks, c.start);
         EXPECT_EQ(r.vsize, c.vsize);
         EXPECT_EQ(r.rss, c.rss);
+    }
+}
+
+// The kernel packs a terminal's number its own way; stat(2) on the line's
+// device gives the C library's packing, and the two must compare equal.
+TEST(StatLine, GroupAndTerminal)
+{
+    struct {
+        const char *what;
+        const char *fields;  // pgrp, session, tty_nr
+        int pgrp;
+        std::uint64_t tty;
+    } const cases[] = {
+        {"no terminal", "4000 4000 0", 4000, 0},
+        {"pts/0", "4000 3999 34816", 4000, makedev(136, 0)},
+        {"pts/300, a minor past 255", "77 77 1083436", 77, makedev(136, 300)},
+        {"tty4", "9 9 1028", 9, makedev(4, 4)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string line = std::string("4242 (bash) S 1 ") + c.fields +
+                           " 4242 4194560 1200 0 3 0 15 7 0 0 20 0 1 0 98765 8806400 1300 18446744073709551615 1 2 3\n";
+        proc_rec r{};
+        std::uint64_t ticks = 0;
+        ASSERT_TRUE(parse_proc_stat(line, 4096, r, ticks));
+        EXPECT_EQ(r.pgrp, c.pgrp);
+        EXPECT_EQ(r.tty, c.tty);
+        EXPECT_EQ(r.tpgid, 4242);
     }
 }
 

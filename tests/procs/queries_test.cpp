@@ -90,19 +90,53 @@ TEST_F(Queries, MissingProcessGivesTheFailureValues)
     EXPECT_EQ(get_ppid(100), -1);
     EXPECT_STREQ(get_name(100), "can't access");
     EXPECT_STREQ(get_cmdline(100), "-");
-    EXPECT_STREQ(get_w(100), "-");
+    w_line line;
+    EXPECT_STREQ(get_w(100, line), "-");
     EXPECT_EQ(proc_pid_uid(100), -1);
 }
 
-TEST_F(Queries, ForegroundOfALogin)
+// An ssh login as OpenSSH lays it out: the recorded monitor has no
+// terminal; the shell that holds the line is its grandchild and runs a
+// pipeline in the foreground.
+TEST_F(Queries, ForegroundOfALoginsLine)
 {
-    fake_process({.pid = 100, .ppid = 1, .name = "login", .tpgid = 200, .cmdline = fake_argv({"login"})});
-    fake_process({.pid = 200, .ppid = 150, .name = "vim", .tpgid = 200, .cmdline = fake_argv({"vim", "notes.txt"})});
-    fake_process({.pid = 300, .ppid = 1, .name = "cron", .tpgid = -1, .cmdline = fake_argv({"cron", "-f"})});
-    fake_process({.pid = 400, .ppid = 1, .name = "login", .tpgid = 401, .cmdline = fake_argv({"login"})});
-    EXPECT_STREQ(get_w(100), "vim notes.txt");
-    EXPECT_STREQ(get_w(300), "-") << "no controlling terminal";
-    EXPECT_STREQ(get_w(400), "-") << "the group's leader has exited";
+    constexpr std::uint64_t pts = 0x8800;
+    fake_process({.pid = 100, .ppid = 1, .name = "sshd", .cmdline = fake_argv({"sshd: alice [priv]"})});
+    fake_process({.pid = 101, .ppid = 100, .name = "sshd", .cmdline = fake_argv({"sshd: alice@pts/0"})});
+    fake_process({.pid = 102, .ppid = 101, .name = "bash", .tpgid = 200, .pgrp = 102, .tty = pts,
+                  .cmdline = fake_argv({"-bash"})});
+    fake_process({.pid = 200, .ppid = 102, .name = "vim", .tpgid = 200, .pgrp = 200, .tty = pts,
+                  .cmdline = fake_argv({"vim", "notes.txt"})});
+    fake_process({.pid = 201, .ppid = 102, .name = "tee", .tpgid = 200, .pgrp = 200, .tty = pts,
+                  .cmdline = fake_argv({"tee", "log"})});
+    w_line line{.dev = pts};
+    EXPECT_STREQ(get_w(100, line), "vim notes.txt");
+    EXPECT_EQ(line.holder, 102);
+
+    // Once found, the holder is asked directly: the way down from the
+    // recorded process is not walked again.
+    fake_process_gone(101);
+    EXPECT_STREQ(get_w(100, line), "vim notes.txt");
+
+    // The leader exits while the rest of its group runs on; then the whole
+    // group ends and the shell's line has no process in its foreground.
+    fake_process_gone(200);
+    EXPECT_STREQ(get_w(100, line), "tee log");
+    fake_process({.pid = 201, .ppid = 102, .name = "tee", .pgrp = 200, .tty = pts, .state = 'Z'});
+    EXPECT_STREQ(get_w(100, line), "-");
+
+    // The shell goes: nothing below the login holds the line any more.
+    fake_process_gone(102);
+    EXPECT_STREQ(get_w(100, line), "-");
+    EXPECT_EQ(line.holder, 0);
+
+    // A line that is no terminal answers for the login process's own.
+    fake_process({.pid = 300, .ppid = 1, .name = "login", .tpgid = 301, .cmdline = fake_argv({"login"})});
+    fake_process({.pid = 301, .ppid = 300, .name = "xterm", .cmdline = fake_argv({"xterm"})});
+    fake_process({.pid = 400, .ppid = 1, .name = "cron", .tpgid = -1, .cmdline = fake_argv({"cron", "-f"})});
+    w_line display;
+    EXPECT_STREQ(get_w(300, display), "xterm");
+    EXPECT_STREQ(get_w(400, display), "-") << "no controlling terminal";
 }
 
 TEST_F(Queries, ResultsShareOneBufferPerQuery)

@@ -81,7 +81,7 @@ TEST_F(Sessions, CountsByLoginProgram)
         const char *counts;
     } const cases[] = {
         {{"init", "sshd", "sshd"}, "3 users: 1 local, 0 telnet, 2 ssh, 0 other"},
-        {{"sshd-session", "telnetd", "in.telnetd", "initx", "getty"}, "5 users: 1 local, 1 telnet, 1 ssh, 2 other"},
+        {{"sshd-session", "telnetd", "in.telnetd", "initx", "getty"}, "5 users: 1 local, 2 telnet, 1 ssh, 1 other"},
         {{"", "sshd: alice [priv]"}, "2 users: 0 local, 0 telnet, 1 ssh, 1 other"},
         {{}, "0 users: 0 local, 0 telnet, 0 ssh, 0 other"},
     };

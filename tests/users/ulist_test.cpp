@@ -126,10 +126,8 @@ TEST(UserList, SessionsComeAndGoBetweenTicks)
     bars_screen::login(9, "new", "pts/9", "h", "sshd");
     s.tick();
     EXPECT_EQ(rtrim(pad_text(s.ulist->pad, 4)).substr(15, 3), "new");
-    // The info bar comes before the list in a tick: it counts the new
-    // session on the next one.
-    EXPECT_EQ(rtrim(bars_screen::terminal_row(0)).substr(0, 9), "4 users: ");
-    s.tick();
+    // The info bar's periodic handler runs before the list's, but its
+    // counts are drawn after: they agree with the list in the same tick.
     EXPECT_EQ(rtrim(bars_screen::terminal_row(0)).substr(0, 9), "5 users: ");
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/common/state_code.h"
@@ -14,6 +15,9 @@ namespace {
 
 struct fake_host {
     std::map<int, fake_proc> procs;
+    std::set<int> hidden;
+    bool pids_untold = false;
+    std::map<std::string, std::uint64_t> lines;
     bool cmdlines_readable = true;
     bool table_fails = false;
     std::vector<plat_login> logins;
@@ -51,7 +55,9 @@ proc_rec record(const fake_proc &p)
     proc_rec r{};
     r.pid = p.pid;
     r.ppid = p.ppid;
+    r.pgrp = p.pgrp;
     r.tpgid = p.tpgid;
+    r.tty = p.tty;
     r.state = p.state;
     std::strncpy(r.comm, p.name.c_str(), sizeof r.comm - 1);
     r.state_code = p.state_code ? p.state_code : state_code_of(p.state);
@@ -77,6 +83,22 @@ void fake_process(const fake_proc &p)
 void fake_process_gone(int pid)
 {
     host.procs.erase(pid);
+}
+
+void fake_process_hidden(int pid)
+{
+    host.procs.erase(pid);
+    host.hidden.insert(pid);
+}
+
+void fake_pids_untold(bool yes)
+{
+    host.pids_untold = yes;
+}
+
+void fake_line(const std::string &line, std::uint64_t dev)
+{
+    host.lines[line] = dev;
 }
 
 void fake_table_fails(bool yes)
@@ -166,6 +188,45 @@ bool plat_proc(int pid, proc_rec &out)
     if (it == host.procs.end())
         return false;
     out = record(it->second);
+    return true;
+}
+
+int plat_pid_exists(int pid)
+{
+    if (host.procs.count(pid))
+        return 1;
+    if (host.pids_untold)
+        return -1;
+    return host.hidden.count(pid) ? 1 : 0;
+}
+
+// Breadth first from pid, as the Linux backend looks.
+bool plat_tty_member(int pid, std::uint64_t tty, int pgrp, proc_rec &out)
+{
+    if (tty == 0)
+        return false;
+    std::vector<int> queue{pid};
+    for (std::size_t i = 0; i < queue.size(); ++i) {
+        const fake_proc *p = proc_of(queue[i]);
+        if (!p)
+            continue;
+        if (p->tty == tty && p->state != 'Z' && (pgrp <= 0 || p->pgrp == pgrp)) {
+            out = record(*p);
+            return true;
+        }
+        for (const auto &[child, c] : host.procs)
+            if (c.ppid == queue[i] && child != queue[i])
+                queue.push_back(child);
+    }
+    return false;
+}
+
+bool plat_line_device(const char *line, std::uint64_t &dev)
+{
+    auto it = host.lines.find(line);
+    if (it == host.lines.end())
+        return false;
+    dev = it->second;
     return true;
 }
 

@@ -31,6 +31,8 @@ struct fake_proc {
     int ppid = 0;
     std::string name;
     int tpgid = -1;
+    int pgrp = 0;
+    std::uint64_t tty = 0;  // the controlling terminal's device; 0: none
     std::string cmdline;  // raw bytes as the kernel keeps them (see fake_argv)
     std::uint32_t uid = 0;
     char state = 'S';
@@ -51,6 +53,14 @@ void fake_reset();
 // Adds the process, or replaces the one with the same pid.
 void fake_process(const fake_proc &p);
 void fake_process_gone(int pid);
+// The process exists but nothing of it can be read, as a system that hides
+// other users' processes shows it.
+void fake_process_hidden(int pid);
+// On: whether a process that cannot be seen exists cannot be told either,
+// as on a system whose kernel answers for a hidden process as for none.
+void fake_pids_untold(bool yes);
+// A terminal line below the device directory and its device number.
+void fake_line(const std::string &line, std::uint64_t dev);
 // The next reads of the process table fail, or read again.
 void fake_table_fails(bool yes);
 // Each argument followed by a zero byte.

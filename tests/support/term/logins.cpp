@@ -13,32 +13,27 @@
 namespace {
 
 // Process 1 of the namespace is the shell running this, so a stand-in it
-// starts is a login whose parent is process 1, and it reaps what ends.
-// A stand-in leads a session of its own, as a login process does; given a
-// file it opens a terminal and runs a foreground command named by the file.
-// The accounting file appears at the system's path only inside the
-// namespace, by mounting the test's directory over /run.
-std::string script(const std::vector<std::string> &parents, const std::vector<std::string> &foregrounds,
-                   const std::vector<std::vector<std::string>> &children)
+// starts hangs below process 1, and it reaps what ends. The accounting
+// file appears at the system's path only inside the namespace, by
+// mounting the test's directory over /run.
+std::string script(const std::vector<standin_login> &logins)
 {
     std::string s = "d=$1; shift\n: > \"$d/pids.new\"\n";
-    for (std::size_t i = 0; i < parents.size(); ++i) {
-        std::string standin = "\"" VIGIL_STANDIN "\"";
-        bool fg = i < foregrounds.size() && !foregrounds[i].empty();
-        standin += fg ? " \"$d/fg" + std::to_string(i) + "\"" : " -";
-        // Double quotes keep a command one word, in the script and in the
-        // single-quoted script of a named parent alike.
-        if (i < children.size())
-            for (const std::string &c : children[i])
-                standin += " \"" + c + "\"";
-        if (parents[i].empty()) {
-            s += standin + " & echo $! >> \"$d/pids.new\"\n";
-            continue;
-        }
-        std::string copy = "\"$d/" + std::to_string(i) + "/" + parents[i] + "\"";
-        s += "mkdir \"$d/" + std::to_string(i) + "\" && cp /bin/sh " + copy + " || exit 125\n";
-        s += "d=\"$d\" " + copy + " -c '" + standin + " & wait' & p=$!\n";
-        s += "until c=$(pgrep -P $p); do sleep 0.01; done; echo $c >> \"$d/pids.new\"\n";
+    for (std::size_t i = 0; i < logins.size(); ++i) {
+        const standin_login &l = logins[i];
+        std::string n = std::to_string(i);
+        std::string via;
+        for (const std::string &v : l.via)
+            via += (via.empty() ? "" : ",") + v;
+        // Double quotes keep a command one word.
+        s += "\"" VIGIL_STANDIN "\" \"$d/pid" + n + "\" \"" + via + "\" " + std::to_string(l.depth);
+        s += l.foreground.empty() ? std::string(" -") : " \"$d/fg" + n + "\"";
+        for (const std::string &c : l.children)
+            s += " \"" + c + "\"";
+        std::string ready = "[ -s \"$d/pid" + n + "\" ]";
+        if (!l.foreground.empty())
+            ready += " && [ -s \"$d/pid" + n + ".line\" ]";
+        s += " &\nuntil " + ready + "; do sleep 0.01; done; cat \"$d/pid" + n + "\" >> \"$d/pids.new\"\n";
     }
     // An invisible sequence on the terminal wakes a test that waits for it.
     s += "mv \"$d/pids.new\" \"$d/pids\"; printf '\\033[m'\n"
@@ -55,16 +50,38 @@ template <std::size_t N> void put(char (&field)[N], const std::string &text)
 
 } // namespace
 
-login_sandbox::login_sandbox(std::vector<std::string> parents, std::vector<std::string> foregrounds,
-                             std::vector<std::vector<std::string>> children)
-    : parents_(std::move(parents)), foregrounds_(std::move(foregrounds)), children_(std::move(children))
+standin_login console_login(std::string foreground, std::vector<std::string> children)
+{
+    return {{"login"}, 0, std::move(foreground), std::move(children)};
+}
+
+standin_login ssh_login(std::string foreground, std::vector<std::string> children)
+{
+    return {{"sshd"}, 2, std::move(foreground), std::move(children)};
+}
+
+standin_login telnet_login(std::string foreground, std::vector<std::string> children)
+{
+    return {{"telnetd", "login"}, 0, std::move(foreground), std::move(children)};
+}
+
+standin_login pane_login(std::string parent, std::string foreground, std::vector<std::string> children)
+{
+    std::vector<std::string> via;
+    if (!parent.empty())
+        via.push_back(std::move(parent));
+    return {std::move(via), 1, std::move(foreground), std::move(children)};
+}
+
+login_sandbox::login_sandbox(std::vector<standin_login> logins) : logins_(std::move(logins))
 {
     char dir[] = "/tmp/vigil-logins.XXXXXX";
     if (!mkdtemp(dir))
         throw std::runtime_error("mkdtemp failed");
     dir_ = dir;
-    for (std::size_t i = 0; i < foregrounds_.size(); ++i)
-        std::ofstream(dir_ + "/fg" + std::to_string(i), std::ios::binary) << foregrounds_[i];
+    for (std::size_t i = 0; i < logins_.size(); ++i)
+        if (!logins_[i].foreground.empty())
+            std::ofstream(dir_ + "/fg" + std::to_string(i), std::ios::binary) << logins_[i].foreground;
 }
 
 login_sandbox::~login_sandbox()
@@ -86,7 +103,7 @@ std::string login_sandbox::unavailable()
 
 term_options login_sandbox::options(term_options opt) const
 {
-    opt.prefix = {"unshare", "-pfm", "--mount-proc", "--propagation", "private", "sh", "-c", script(parents_, foregrounds_, children_),
+    opt.prefix = {"unshare", "-pfm", "--mount-proc", "--propagation", "private", "sh", "-c", script(logins_),
                   "sh",      dir_};
     return opt;
 }
@@ -101,8 +118,11 @@ testing::AssertionResult login_sandbox::started(pty_term &t)
     pids_.clear();
     for (int pid; in >> pid;)
         pids_.push_back(pid);
-    if (pids_.size() != parents_.size())
-        return testing::AssertionFailure() << pids_.size() << " of " << parents_.size() << " stand-ins started";
+    if (pids_.size() != logins_.size())
+        return testing::AssertionFailure() << pids_.size() << " of " << logins_.size() << " stand-ins started";
+    lines_.assign(logins_.size(), "");
+    for (std::size_t i = 0; i < logins_.size(); ++i)
+        std::ifstream(dir_ + "/pid" + std::to_string(i) + ".line") >> lines_[i];
     return testing::AssertionSuccess();
 }
 
@@ -125,6 +145,11 @@ void login_sandbox::write(const std::vector<test_login> &logins) const
     out.close();
     // Renamed into place, so that the program never reads half a file.
     std::filesystem::rename(next, dir_ + "/utmp");
+}
+
+std::string login_sandbox::line(int proc) const
+{
+    return lines_.at(static_cast<std::size_t>(proc));
 }
 
 int login_sandbox::lock() const

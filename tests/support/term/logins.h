@@ -1,7 +1,8 @@
 // Logins of a test's own. The program runs in a private PID and mount
-// namespace where processes stand in for login processes and a login
-// accounting file that the test writes lies at the system's path, so the
-// host's records are neither read nor touched.
+// namespace where processes stand in for login processes, laid out as the
+// real login programs lay theirs out, and a login accounting file that the
+// test writes lies at the system's path, so the host's records are neither
+// read nor touched.
 #pragma once
 
 #include <string>
@@ -10,26 +11,47 @@
 #include "tests/support/term/pty_term.h"
 
 struct test_login {
-    int proc = 0; // which stand-in login process, an index into the parents
+    int proc = 0; // which stand-in login, an index into the sandbox's logins
     std::string user;
     std::string line;
     std::string host;
     bool ended = false; // the line's login has ended
 };
 
+// One stand-in login, laid out as a real login program lays its processes
+// out (see tests/support/standin/standin.cpp).
+struct standin_login {
+    // The programs between the namespace's process 1 and the recorded
+    // login process, outermost first; each forks the next and waits.
+    std::vector<std::string> via;
+    // How far below the recorded process the one holding the line is.
+    int depth = 0;
+    // Non-empty: the holder has a terminal of its own, in whose foreground
+    // runs "/bin/sleep 1000" with these bytes as its first argument, so
+    // that its command line reads "<foreground> 1000". Empty: no terminal.
+    std::string foreground;
+    // Commands run by /bin/sh -c as children of the holder (no quotes, no
+    // "$" or backslashes in them), for a process tree below the login.
+    std::vector<std::string> children;
+};
+
+// The shapes of the real programs. A console: getty's login, started by
+// process 1, forks the shell it records.
+standin_login console_login(std::string foreground = {}, std::vector<std::string> children = {});
+// OpenSSH: the listening sshd's child, the privileged monitor without a
+// terminal, is recorded; the shell holding the line is its grandchild.
+standin_login ssh_login(std::string foreground = {}, std::vector<std::string> children = {});
+// telnetd's login forks the shell it records.
+standin_login telnet_login(std::string foreground = {}, std::vector<std::string> children = {});
+// A terminal program recorded through libutempter, the shell of its pane
+// holding the line: a tmux server, a child of process 1 (parent ""), or an
+// emulator started by the program named parent.
+standin_login pane_login(std::string parent = {}, std::string foreground = {},
+                         std::vector<std::string> children = {});
+
 class login_sandbox {
 public:
-    // One stand-in login process per parent: "" starts it straight from the
-    // namespace's process 1, any other word from a shell copied under that
-    // name, which thus becomes the parent's command name. A stand-in with a
-    // non-empty foreground has a terminal of its own, in whose foreground
-    // runs "/bin/sleep 1000" with those bytes as its first argument: its
-    // command line reads "<foreground> 1000". The others have no terminal.
-    // Each of a stand-in's children is a command run by /bin/sh -c as its
-    // child (no quotes, no "$" or backslashes in it), for a process tree
-    // below the login.
-    explicit login_sandbox(std::vector<std::string> parents, std::vector<std::string> foregrounds = {},
-                           std::vector<std::vector<std::string>> children = {});
+    explicit login_sandbox(std::vector<standin_login> logins);
     // Removes the files; the namespace ends with the program's terminal.
     ~login_sandbox();
     login_sandbox(const login_sandbox &) = delete;
@@ -43,6 +65,10 @@ public:
     term_options options(term_options opt = {}) const;
     // Until the stand-ins run, feeding `t` meanwhile.
     testing::AssertionResult started(pty_term &t);
+    // The line name ("pts/7") of the terminal of a stand-in with a
+    // foreground, once started: what its login record must name for the
+    // foreground to show, as a real login's record names its terminal.
+    std::string line(int proc) const;
     // Replaces the whole accounting file at once, records in this order.
     void write(const std::vector<test_login> &logins) const;
     // Takes the write lock on the accounting file as a login program that
@@ -52,9 +78,8 @@ public:
     int lock() const;
 
 private:
-    std::vector<std::string> parents_;
-    std::vector<std::string> foregrounds_;
-    std::vector<std::vector<std::string>> children_;
+    std::vector<standin_login> logins_;
     std::string dir_;
     std::vector<int> pids_; // the stand-ins' pids inside the namespace
+    std::vector<std::string> lines_;
 };

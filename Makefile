@@ -3,6 +3,8 @@
 
 PACKAGES := cmake make g++ clang libncurses-dev libgtest-dev \
             libbenchmark-dev libvterm-dev util-linux ncurses-base locales man-db xz-utils bash dash
+# The real login programs the end-to-end tests log in with.
+PACKAGES += openssh-server openssh-client inetutils-telnetd inetutils-telnet tmux iproute2 procps
 # What `make deb` needs on top of PACKAGES, which hold the Build-Depends.
 DEB_PACKAGES := dpkg-dev debhelper lintian devscripts
 JOBS := $(shell nproc 2>/dev/null || echo 2)

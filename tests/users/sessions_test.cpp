@@ -122,6 +122,64 @@ TEST_F(Sessions, ProcessOneIsLocalUnlessItsNameSaysOtherwise)
     EXPECT_EQ(std::string(proc_ucount()), "\x01" "0 users: 0 local, 0 telnet, 0 ssh, 0 other\x03");
 }
 
+// Each login program lays out its processes its own way; the program
+// column names what the login came through and the counts follow it.
+TEST_F(Sessions, HowEachLoginArrivedAsTheRealProgramsLayItOut)
+{
+    fake_process({.pid = 1, .ppid = 0, .name = "systemd"});
+    // OpenSSH records its privileged monitor, a child of the listener.
+    fake_process({.pid = 10, .ppid = 1, .name = "sshd"});
+    fake_process({.pid = 100, .ppid = 10, .name = "sshd"});
+    // telnetd's login forks the shell it records.
+    fake_process({.pid = 20, .ppid = 1, .name = "telnetd"});
+    fake_process({.pid = 21, .ppid = 20, .name = "login"});
+    fake_process({.pid = 101, .ppid = 21, .name = "bash"});
+    fake_process({.pid = 40, .ppid = 1, .name = "in.telnetd"});
+    fake_process({.pid = 41, .ppid = 40, .name = "login"});
+    fake_process({.pid = 105, .ppid = 41, .name = "bash"});
+    // getty's login under process 1 does the same; where the login
+    // program itself is recorded (a session leader), it stands for itself.
+    fake_process({.pid = 30, .ppid = 1, .name = "login"});
+    fake_process({.pid = 102, .ppid = 30, .name = "bash"});
+    fake_process({.pid = 103, .ppid = 1, .name = "login"});
+    // A tmux server, recorded for its panes, is a child of process 1 too.
+    fake_process({.pid = 104, .ppid = 1, .name = "tmux: server"});
+    // Another user's login on a host that hides their processes.
+    fake_process_hidden(106);
+    const char *lines[] = {"pts/0", "pts/1", "tty1", "tty2", "pts/2", "pts/3", "pts/4"};
+    int pids[] = {100, 101, 102, 103, 104, 105, 106};
+    for (int i = 0; i < 7; ++i)
+        fake_login("u" + std::to_string(i), lines[i], "", pids[i]);
+    users_init();
+    std::vector<std::string> prgs;
+    for (const user_entry *u = users_oldest(); u; u = users_newer(u))
+        prgs.push_back(u->prg);
+    EXPECT_EQ(prgs, (std::vector<std::string>{"sshd", "telnetd", "systemd", "systemd", "systemd", "in.telnetd",
+                                              "can't access"}));
+    EXPECT_EQ(std::string(proc_ucount()), "\x01" "7 users: 2 local, 2 telnet, 1 ssh, 2 other\x03");
+
+    // The hidden login stays while its process exists, and goes when it
+    // ends.
+    users_update(w);
+    EXPECT_EQ(nusers, 7);
+    fake_reset();
+    fake_process({.pid = 100, .ppid = 10, .name = "sshd"});
+    fake_login("u0", "pts/0", "", 100);
+    fake_login("u6", "pts/4", "", 106);
+    users_update(w);
+    EXPECT_EQ(oldest_first(), (std::vector<listed>{{"u0", "pts/0", 0}}));
+
+    // Where the system cannot tell a hidden process from none, a login
+    // lasts while its line does.
+    fake_pids_untold(true);
+    fake_line("pts/5", 0x8805);
+    fake_login("u7", "pts/5", "", 107);
+    fake_login("u8", "pts/6", "", 108);
+    users_update(w);
+    EXPECT_EQ(oldest_first(), (std::vector<listed>{{"u0", "pts/0", 0}, {"u7", "pts/5", 1}}));
+    EXPECT_STREQ(users_at_line(1)->prg, "can't access");
+}
+
 TEST_F(Sessions, RecordFields)
 {
     const std::string long_user(40, 'u');

@@ -147,7 +147,7 @@ int main()
         else if (pending)
             timeout = {0, ESC_WAIT_NS};
         std::time_t before = monotonic_seconds();
-        int ready = pselect(1, &rd, nullptr, nullptr, &timeout, &wait_mask);
+        int ready = signals_wait(rd, timeout, wait_mask);
         // Anything but a signal means the terminal is gone (EBADF, say);
         // waiting on it again would only spin.
         bool lost = ready < 0 && errno != EINTR;

@@ -1,6 +1,9 @@
 #include "core/signals.h"
 
+#include <cerrno>
 #include <initializer_list>
+#include <sys/select.h>
+#include <unistd.h>
 
 #include "core/curses_init.h"
 #include "platform/platform.h"
@@ -11,9 +14,13 @@ volatile std::sig_atomic_t quit_signal = 0;
 volatile std::sig_atomic_t resize_count = 0;
 volatile std::sig_atomic_t stop_count = 0;
 volatile std::sig_atomic_t cont_count = 0;
+// Set while the loop waits for input or the tick.
+volatile std::sig_atomic_t in_wait = 0;
 
 // Blocked outside the loop's wait and its delivery points.
 sigset_t loop_signals;
+// The quit signals, blocked only on the way into the wait.
+sigset_t quit_set;
 
 // Raised by vigil's own faults, or by abort(): they cannot wait for the
 // loop, and a blocked one would end vigil without its handler. The system
@@ -28,9 +35,18 @@ const std::initializer_list<int> fatal_signals = {SIGQUIT, SIGPIPE,   SIGALRM, S
 
 constexpr std::initializer_list<int> quit_signals = {SIGINT, SIGTERM, SIGHUP};
 
+// In the wait, the loop ends vigil in its own time. Anywhere else vigil
+// may be stuck where no loop comes back soon (a read of a file that never
+// answers): the terminal is given back here, as the loop would give it,
+// with what is async-signal-safe, and vigil ends with the loop's status.
 void quit_handler(int sig)
 {
-    quit_signal = sig;
+    if (in_wait) {
+        quit_signal = sig;
+        return;
+    }
+    terminal_restore_now();
+    _exit(0);
 }
 
 void winch_handler(int)
@@ -112,16 +128,24 @@ void signals_install(sigset_t &wait_mask)
     ss.ss_size = sizeof crash_stack;
     sigaltstack(&ss, nullptr);
 
-    sigemptyset(&loop_signals);
+    sigemptyset(&quit_set);
     for (int sig : quit_signals)
-        sigaddset(&loop_signals, sig);
+        sigaddset(&quit_set, sig);
+    sigemptyset(&loop_signals);
     for (int sig : {SIGWINCH, SIGTSTP, SIGCONT})
         sigaddset(&loop_signals, sig);
     each_fatal([](int sig) { sigaddset(&loop_signals, sig); });
     sigprocmask(SIG_BLOCK, &loop_signals, &wait_mask);
 
-    for (int sig : quit_signals)
+    for (int sig : quit_signals) {
         catch_signal(sig, quit_handler, 0);
+        // Nor does a second quit signal cut into the first one's handler.
+        struct sigaction sa {};
+        sigaction(sig, nullptr, &sa);
+        for (int other : quit_signals)
+            sigaddset(&sa.sa_mask, other);
+        sigaction(sig, &sa, nullptr);
+    }
     catch_signal(SIGWINCH, winch_handler, 0);
     catch_signal(SIGCONT, cont_handler, 0);
     // A signal ignored when vigil started stays ignored: a shell without
@@ -140,6 +164,22 @@ void signals_install(sigset_t &wait_mask)
         on_crash(sig);
     for (int sig : plat_crash_signals())
         on_crash(sig);
+}
+
+int signals_wait(fd_set &rd, const timespec &timeout, const sigset_t &wait_mask)
+{
+    // Blocked from here into the wait, which unblocks them again at once:
+    // a quit signal that comes just before it is not lost while the loop
+    // sleeps for the rest of the tick.
+    sigprocmask(SIG_BLOCK, &quit_set, nullptr);
+    in_wait = 1;
+    int ready = pselect(1, &rd, nullptr, nullptr, &timeout, &wait_mask);
+    int saved = errno;
+    // One that came after the wait is taken here, still as the loop's.
+    sigprocmask(SIG_UNBLOCK, &quit_set, nullptr);
+    in_wait = 0;
+    errno = saved;
+    return ready;
 }
 
 void signals_deliver()

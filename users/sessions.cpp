@@ -136,11 +136,21 @@ bool read_live(std::vector<plat_login> &live)
     return true;
 }
 
-// Adds, at the bottom, every live login not in listed, once.
-void add_new(const std::vector<plat_login> &live, session_set &listed)
+// The keys of the live logins, each once.
+session_set keys_of(const std::vector<plat_login> &live)
+{
+    session_set keys(live.size());
+    for (const plat_login &e : live)
+        keys.insert(key_of(e));
+    return keys;
+}
+
+// Adds at the bottom, in the database's order, each live login whose key
+// is still among unlisted, once.
+void add_unlisted(const std::vector<plat_login> &live, session_set &unlisted)
 {
     for (const plat_login &e : live)
-        if (listed.insert(key_of(e)).second)
+        if (unlisted.erase(key_of(e)))
             add_session(e);
 }
 
@@ -185,10 +195,10 @@ void read_utmpx()
     std::vector<plat_login> live;
     if (!read_live(live))
         return;
-    session_set listed;
+    session_set unlisted = keys_of(live);
     for (const user_entry *u = users_oldest(); u; u = users_newer(u))
-        listed.insert(key_of(u));
-    add_new(live, listed);
+        unlisted.erase(key_of(u));
+    add_unlisted(live, unlisted);
 }
 
 void users_init()
@@ -206,15 +216,13 @@ void users_update(widget *w)
     std::vector<plat_login> live;
     if (!read_live(live))
         return;
-    session_set present;
-    for (const plat_login &e : live)
-        present.insert(key_of(e));
+    session_set unlisted = keys_of(live);
     // From the bottom up, so that each removal's line is still the one on
     // screen; the lines are numbered afresh once all are gone.
     bool removed = false;
     for (user_entry *u = user_list.older; u != &user_list;) {
         user_entry *next = u->older;
-        if (!present.count(key_of(u))) {
+        if (!unlisted.erase(key_of(u))) {
             scr_delline(w, u->line);
             scr_ldeleted(w, u->line);
             ucount_add(u->prg, u->console, -1);
@@ -224,14 +232,12 @@ void users_update(widget *w)
         }
         u = next;
     }
-    session_set listed;
-    int line = 0;
-    for (user_entry *u = user_list.newer; u != &user_list; u = u->newer) {
-        if (removed)
+    if (removed) {
+        int line = 0;
+        for (user_entry *u = user_list.newer; u != &user_list; u = u->newer)
             u->line = line++;
-        listed.insert(key_of(u));
     }
-    add_new(live, listed);
+    add_unlisted(live, unlisted);
 }
 
 const char *proc_ucount()

@@ -1,3 +1,6 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utmpx.h>
 
 #include "platform/common/fixed_text.h"
@@ -10,6 +13,23 @@ struct utx_closer {
     ~utx_closer() { endutxent(); }
 };
 
+// Where the library finds the active database; its header keeps the name
+// to itself (lib/libc/gen/utxdb.h).
+constexpr const char *utx_active = "/var/run/utx.active";
+
+// The library's own open would wait for ever on a named pipe or a device
+// put in the database's place: only a regular file is handed to it.
+bool regular_file(const char *path)
+{
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    close(fd);
+    return regular;
+}
+
 }  // namespace
 
 // The active database, /var/run/utx.active: a session's record leaves it
@@ -19,7 +39,7 @@ struct utx_closer {
 bool plat_logins(std::vector<plat_login> &out)
 {
     out.clear();
-    if (setutxdb(UTXDB_ACTIVE, nullptr) != 0)
+    if (!regular_file(utx_active) || setutxdb(UTXDB_ACTIVE, nullptr) != 0)
         return false;
     utx_closer closer;
     // Boot and shutdown records share the file; only logins are sessions.

@@ -33,7 +33,7 @@ bool plat_logins(std::vector<plat_login> &out)
 {
     out.clear();
     std::string_view data;
-    if (!read_whole(plat_root.utmp.c_str(), utmp_buf, data, max_file))
+    if (!read_regular(plat_root.utmp.c_str(), utmp_buf, data, max_file))
         return false;
     // Only live logins: the boot record, run levels, getty's LOGIN lines
     // and the records of ended sessions are not sessions.

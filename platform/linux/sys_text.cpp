@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 bool root_path(char (&path)[4096], const std::string &root, const char *leaf)
@@ -11,11 +12,11 @@ bool root_path(char (&path)[4096], const std::string &root, const char *leaf)
     return n > 0 && static_cast<std::size_t>(n) < sizeof path;
 }
 
-bool read_whole(const char *path, std::string &buf, std::string_view &text, std::size_t max)
+namespace {
+
+// Reads fd to its end into buf and closes it.
+bool read_fd(int fd, std::string &buf, std::string_view &text, std::size_t max)
 {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
     // The kernel makes its files up as they are read and gives no size
     // beforehand: read until the end, doubling the room when it fills up.
     // buf keeps its size between calls, so nothing is cleared again.
@@ -43,6 +44,27 @@ bool read_whole(const char *path, std::string &buf, std::string_view &text, std:
     close(fd);
     text = std::string_view(buf.data(), got);
     return ok;
+}
+
+}  // namespace
+
+bool read_whole(const char *path, std::string &buf, std::string_view &text, std::size_t max)
+{
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    return fd >= 0 && read_fd(fd, buf, text, max);
+}
+
+bool read_regular(const char *path, std::string &buf, std::string_view &text, std::size_t max)
+{
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    return read_fd(fd, buf, text, max);
 }
 
 bool read_text(const std::string &root, const char *leaf, std::string &buf, std::string_view &text)

@@ -15,6 +15,11 @@ bool root_path(char (&path)[4096], const std::string &root, const char *leaf);
 // false when it cannot be opened or read, or grows past max bytes.
 bool read_whole(const char *path, std::string &buf, std::string_view &text, std::size_t max = SIZE_MAX);
 
+// As read_whole, for a file that others may have put at path: only a
+// regular file is read, and opening a named pipe or a device there neither
+// waits for a writer nor takes a terminal.
+bool read_regular(const char *path, std::string &buf, std::string_view &text, std::size_t max = SIZE_MAX);
+
 // Reads root + leaf whole into buf and points text at what was read. The
 // caller keeps buf between calls, so that a report allocates only when a
 // file outgrows what it needed last time. False when the file cannot be

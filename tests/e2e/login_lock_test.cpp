@@ -1,6 +1,8 @@
 // Another program holding the write lock on the login accounting file (a
 // login program writing its record, stuck) holds up neither the ticks nor
-// the keys: vigil reads the file without waiting for the lock.
+// the keys: vigil reads the file without waiting for the lock. Nor does a
+// named pipe put in the file's place, which no writer ever opens.
+#include <csignal>
 #include <unistd.h>
 
 #include "tests/support/term/logins.h"
@@ -34,6 +36,26 @@ TEST(LoginLock, KeysAreAnsweredWithinASecondWhileTheFileIsLocked)
     close(lock);
     t.send("q");
     EXPECT_EQ(t.wait_exit(), 0);
+}
+
+TEST(LoginLock, ANamedPipeForTheFileHoldsNothingUp)
+{
+    if (std::string why = login_sandbox::unavailable(); !why.empty())
+        GTEST_SKIP() << why;
+    term_options opt;
+    opt.prefix = {"unshare", "-m", "--propagation", "private", "sh", "-c",
+                  "mount -t tmpfs tmpfs /run && mkfifo /run/utmp && exec \"$@\"", "sh"};
+    pty_term t(opt);
+    ASSERT_TRUE(t.wait_for([](const pty_term &s) { return vigil_drawn(s) && s.row(0).starts_with("0 users: "); }))
+        << t.dump();
+    t.send("t");
+    EXPECT_TRUE(t.wait_for_text(" tasks: ", 1)) << t.dump();
+    // A tick later it still answers, and a quit signal still ends it.
+    t.run_for(3500ms);
+    t.signal(SIGTERM);
+    EXPECT_EQ(t.wait_exit(), 0);
+    EXPECT_EQ(t.modes_now(), t.modes_before());
+    EXPECT_FALSE(t.alt_screen());
 }
 
 } // namespace

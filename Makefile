@@ -2,7 +2,8 @@
 # Both install the Debian packages the build needs when they are missing.
 
 PACKAGES := cmake make g++ clang libncurses-dev libgtest-dev \
-            libbenchmark-dev libvterm-dev util-linux ncurses-base locales man-db xz-utils bash dash
+            libbenchmark-dev libvterm-dev util-linux ncurses-base locales man-db xz-utils bash dash \
+            pkg-config libsystemd-dev
 # The real login programs the end-to-end tests log in with.
 PACKAGES += openssh-server openssh-client inetutils-telnetd inetutils-telnet tmux iproute2 procps
 # What `make deb` needs on top of PACKAGES, which hold the Build-Depends.

@@ -1,7 +1,10 @@
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 #include <string_view>
 #include <utmpx.h>
 
+#include "platform/linux/logind.h"
 #include "platform/linux/sys_text.h"
 #include "platform/platform.h"
 
@@ -29,8 +32,12 @@ std::string utmp_buf;
 // also answers the keys; a record torn by a writer at that moment is at
 // worst one stale or odd entry until the next tick, and a record cut short
 // at the end of the file is left out.
+//
+// A host that keeps no login file at all keeps its logins in logind.
 bool plat_logins(std::vector<plat_login> &out)
 {
+    if (access(plat_root.utmp.c_str(), F_OK) != 0 && errno == ENOENT)
+        return logind_logins(out);
     out.clear();
     std::string_view data;
     if (!read_regular(plat_root.utmp.c_str(), utmp_buf, data, max_file))

@@ -25,7 +25,9 @@
 //
 // VIGIL_STANDIN_TITLES, "title|title|...", gives the command lines the
 // recorded process and those below it show, down to the holder, as sshd
-// ("sshd: alice [priv]") and login shells ("-bash") name themselves.
+// ("sshd: alice [priv]") and login shells ("-bash") name themselves; the
+// command name is the title's first word, as the real program's is
+// ("sshd", "bash").
 // Every process reaps the children that end; those of VIA end with theirs.
 #include <algorithm>
 #include <cerrno>
@@ -59,6 +61,18 @@ std::vector<std::string> split(const char *text, char sep)
             return parts;
         at = end + 1;
     }
+}
+
+// The command name a title stands for: its first word, without a login
+// shell's "-" and a daemon's ":".
+std::string name_of(const std::string &title)
+{
+    std::string name = title.substr(0, title.find(' '));
+    if (name.starts_with("-"))
+        name.erase(0, 1);
+    if (name.ends_with(":"))
+        name.pop_back();
+    return name;
 }
 
 // The command line the kernel shows is the memory of the arguments: the
@@ -160,8 +174,11 @@ int main(int argc, char **argv)
     // Down to the process holding the line, which leads a session of its
     // own; each step above it stays in the recorded one's and only waits.
     for (int level = 0;; ++level) {
-        if (level < static_cast<int>(titles.size()))
-            set_title(argc, argv, titles[static_cast<std::size_t>(level)]);
+        if (level < static_cast<int>(titles.size())) {
+            const std::string &title = titles[static_cast<std::size_t>(level)];
+            set_title(argc, argv, title);
+            prctl(PR_SET_NAME, name_of(title).c_str());
+        }
         if (level == depth)
             break;
         pid_t child = fork();

@@ -1,5 +1,6 @@
 #include "tests/support/term/logins.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -25,8 +26,12 @@ std::string script(const std::vector<standin_login> &logins)
         std::string via;
         for (const std::string &v : l.via)
             via += (via.empty() ? "" : ",") + v;
+        std::string titles;
+        for (const std::string &t : l.titles)
+            titles += (titles.empty() ? "" : "|") + t;
         // Double quotes keep a command one word.
-        s += "\"" VIGIL_STANDIN "\" \"$d/pid" + n + "\" \"" + via + "\" " + std::to_string(l.depth);
+        s += "VIGIL_STANDIN_TITLES=\"" + titles + "\" \"" VIGIL_STANDIN "\" \"$d/pid" + n + "\" \"" + via + "\" " +
+             std::to_string(l.depth);
         s += l.foreground.empty() ? std::string(" -") : " \"$d/fg" + n + "\"";
         for (const std::string &c : l.children)
             s += " \"" + c + "\"";
@@ -37,7 +42,7 @@ std::string script(const std::vector<standin_login> &logins)
     }
     // An invisible sequence on the terminal wakes a test that waits for it.
     s += "mv \"$d/pids.new\" \"$d/pids\"; printf '\\033[m'\n"
-         "until [ -e \"$d/utmp\" ]; do sleep 0.01; done\n"
+         "until [ -e \"$d/utmp\" ] || [ -e \"$d/systemd\" ]; do sleep 0.01; done\n"
          "mount --bind \"$d\" /run || exit 125\n"
          "\"$@\"\n";
     return s;
@@ -52,17 +57,17 @@ template <std::size_t N> void put(char (&field)[N], const std::string &text)
 
 standin_login console_login(std::string foreground, std::vector<std::string> children)
 {
-    return {{"login"}, 0, std::move(foreground), std::move(children)};
+    return {{"login"}, 0, std::move(foreground), std::move(children), {}};
 }
 
 standin_login ssh_login(std::string foreground, std::vector<std::string> children)
 {
-    return {{"sshd"}, 2, std::move(foreground), std::move(children)};
+    return {{"sshd"}, 2, std::move(foreground), std::move(children), {}};
 }
 
 standin_login telnet_login(std::string foreground, std::vector<std::string> children)
 {
-    return {{"telnetd", "login"}, 0, std::move(foreground), std::move(children)};
+    return {{"telnetd", "login"}, 0, std::move(foreground), std::move(children), {}};
 }
 
 standin_login pane_login(std::string parent, std::string foreground, std::vector<std::string> children)
@@ -70,7 +75,7 @@ standin_login pane_login(std::string parent, std::string foreground, std::vector
     std::vector<std::string> via;
     if (!parent.empty())
         via.push_back(std::move(parent));
-    return {std::move(via), 1, std::move(foreground), std::move(children)};
+    return {std::move(via), 1, std::move(foreground), std::move(children), {}};
 }
 
 login_sandbox::login_sandbox(std::vector<standin_login> logins) : logins_(std::move(logins))
@@ -150,6 +155,39 @@ void login_sandbox::write(const std::vector<test_login> &logins) const
 std::string login_sandbox::line(int proc) const
 {
     return lines_.at(static_cast<std::size_t>(proc));
+}
+
+// A state file as systemd-logind writes it (logind-session.c, session_save)
+// and its library reads it, with the keys vigil asks for. The format is
+// logind's own and may change between systemd versions; these are those of
+// systemd 252 to 257.
+void login_sandbox::write_sessions(const std::vector<test_session> &sessions) const
+{
+    std::string dir = dir_ + "/systemd/sessions";
+    std::filesystem::create_directories(dir);
+    std::vector<std::string> keep;
+    for (const test_session &s : sessions) {
+        std::string next = dir + "/." + s.id + ".new";
+        std::ofstream out(next, std::ios::trunc);
+        out << "# This is private data. Do not parse.\n"
+            << "UID=" << s.uid << "\nUSER=u" << s.uid << "\nACTIVE=1\nIS_DISPLAY=0\n"
+            << "STATE=" << s.state << "\nREMOTE=" << (s.host.empty() ? 0 : 1) << "\n"
+            << "TYPE=" << (s.display.empty() ? "tty" : "x11") << "\nCLASS=" << s.klass << "\n"
+            << "SCOPE=session-" << s.id << ".scope\n";
+        if (!s.tty.empty())
+            out << "TTY=" << s.tty << "\n";
+        if (!s.display.empty())
+            out << "DISPLAY=" << s.display << "\n";
+        if (!s.host.empty())
+            out << "REMOTE_HOST=" << s.host << "\n";
+        out << "SERVICE=login\nLEADER=" << pids_.at(static_cast<std::size_t>(s.proc)) << "\n";
+        out.close();
+        std::filesystem::rename(next, dir + "/" + s.id);
+        keep.push_back(s.id);
+    }
+    for (const auto &e : std::filesystem::directory_iterator(dir))
+        if (std::find(keep.begin(), keep.end(), e.path().filename().string()) == keep.end())
+            std::filesystem::remove(e.path());
 }
 
 int login_sandbox::lock() const

@@ -33,6 +33,10 @@ struct standin_login {
     // Commands run by /bin/sh -c as children of the holder (no quotes, no
     // "$" or backslashes in them), for a process tree below the login.
     std::vector<std::string> children;
+    // The command lines of the recorded process and those below it, down
+    // to the holder (none: the stand-in's own); each names its process by
+    // its first word, as "-bash" and "sshd: alice [priv]" do.
+    std::vector<std::string> titles;
 };
 
 // The shapes of the real programs. A console: getty's login, started by
@@ -48,6 +52,18 @@ standin_login telnet_login(std::string foreground = {}, std::vector<std::string>
 // emulator started by the program named parent.
 standin_login pane_login(std::string parent = {}, std::string foreground = {},
                          std::vector<std::string> children = {});
+
+// A session of systemd-logind, as its state file describes it.
+struct test_session {
+    std::string id;         // "3", "c1"
+    int proc = 0;           // its leader, an index into the sandbox's logins
+    unsigned uid = 0;
+    std::string tty;        // "" for none
+    std::string display;    // "" for none
+    std::string host;
+    std::string klass = "user";
+    std::string state = "active";
+};
 
 class login_sandbox {
 public:
@@ -71,6 +87,10 @@ public:
     std::string line(int proc) const;
     // Replaces the whole accounting file at once, records in this order.
     void write(const std::vector<test_login> &logins) const;
+    // Replaces logind's sessions with these; the program sees them under
+    // /run/systemd once the first accounting file or the first sessions
+    // are written.
+    void write_sessions(const std::vector<test_session> &sessions) const;
     // Takes the write lock on the accounting file as a login program that
     // writes its record does, and keeps it until the descriptor returned is
     // closed; -1 when it cannot. A later write() replaces the file, lock

@@ -104,17 +104,21 @@ TEST(KernelRecord, NamesAndSizesAtTheirEdges)
     EXPECT_EQ(kproc_to_rec(f, 0).rss, 0u);
 }
 
-TEST(KernelRecord, OwnerFromTheFileSystemElseTheEffectiveUid)
+TEST(KernelRecord, OwnerIsTheRealUidWithOrWithoutProcfs)
 {
-    std::uint32_t uid = 77;
-    // A set-uid program: the entry's owner is what the column shows.
-    EXPECT_TRUE(pick_owner(0u, 1001u, uid));
-    EXPECT_EQ(uid, 0u);
-    // No procfs: the record's effective uid.
-    EXPECT_TRUE(pick_owner(std::nullopt, 1001u, uid));
-    EXPECT_EQ(uid, 1001u);
+    // su run by uid 1001: real 1001, effective root. procfs owns its entry
+    // by the real uid; without procfs the record must give the same.
+    const kproc_uids su{1001, 0};
+    std::uint32_t with_fs = 77, without_fs = 77;
+    EXPECT_TRUE(pick_owner(su.ruid, su, with_fs));
+    EXPECT_TRUE(pick_owner(std::nullopt, su, without_fs));
+    EXPECT_EQ(with_fs, 1001u);
+    EXPECT_EQ(without_fs, with_fs);
+    // The file system's answer stands whatever the record says.
+    EXPECT_TRUE(pick_owner(5u, su, with_fs));
+    EXPECT_EQ(with_fs, 5u);
     // Gone, or never there.
-    uid = 77;
+    std::uint32_t uid = 77;
     EXPECT_FALSE(pick_owner(std::nullopt, std::nullopt, uid));
     EXPECT_EQ(uid, 77u);
 }

@@ -1,6 +1,7 @@
 // What the FreeBSD backend decides about the records its kernel hands out,
 // checked here in plain numbers: the backend itself cannot run on this
 // machine.
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -154,17 +155,22 @@ TEST(KernelRecord, ArgumentVectorsInTheKernelsForm)
     const char *argv[] = {"cat", "-", "", "two words", nullptr};
     const std::string whole("cat\0-\0\0two words\0", 17);
     char buf[64];
-    ASSERT_EQ(join_argv(argv, buf, sizeof buf), 17);
+    ASSERT_EQ(join_argv(argv, 0, buf, sizeof buf), 17);
     EXPECT_EQ(std::string(buf, 17), whole);
     // Cut inside an argument, and right after one, where its zero byte no
     // longer fits.
     for (std::size_t room : {std::size_t{10}, std::size_t{5}, std::size_t{1}}) {
-        ASSERT_EQ(join_argv(argv, buf, room), static_cast<long>(room));
+        ASSERT_EQ(join_argv(argv, 0, buf, room), static_cast<long>(room));
         EXPECT_EQ(std::string(buf, room), whole.substr(0, room));
     }
     const char *empty[] = {nullptr};
-    EXPECT_EQ(join_argv(empty, buf, sizeof buf), 0);
-    EXPECT_EQ(join_argv(nullptr, buf, sizeof buf), -1);
+    EXPECT_EQ(join_argv(empty, 0, buf, sizeof buf), 0);
+    // No vector: a kernel process's empty one when nothing failed, as the
+    // kernel's own answer says; a process that went, or was refused, is
+    // unreadable.
+    EXPECT_EQ(join_argv(nullptr, 0, buf, sizeof buf), 0);
+    EXPECT_EQ(join_argv(nullptr, ESRCH, buf, sizeof buf), -1);
+    EXPECT_EQ(join_argv(nullptr, EPERM, buf, sizeof buf), -1);
 
     // The kernel's answers: whole, cut to the room, or none.
     EXPECT_EQ(copied_bytes(true, false, 18, 511), 18);

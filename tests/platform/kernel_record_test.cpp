@@ -210,6 +210,10 @@ TEST(KernelRecord, InventoryFilters)
         EXPECT_FALSE(device_attached(state)) << state;
     for (int state : {30, 40})
         EXPECT_TRUE(device_attached(state)) << state;
+    // A device no driver took has an empty driver name, not none.
+    EXPECT_TRUE(driver_named("em"));
+    EXPECT_FALSE(driver_named(""));
+    EXPECT_FALSE(driver_named(nullptr));
 
     // A module or filesystem name that fills its field has no terminator.
     char full[4] = {'z', 'f', 's', 'x'};

@@ -180,22 +180,30 @@ TEST(KernelRecord, ArgumentVectorsInTheKernelsForm)
     EXPECT_EQ(copied_bytes(false, false, 511, 511), -1);
 }
 
-TEST(KernelRecord, ProcessorCountersPerProcessor)
+TEST(KernelRecord, ProcessorCountersOfThePresentProcessors)
 {
-    std::vector<long> flat;
-    for (long i = 0; i < 15; ++i)
-        flat.push_back(i * 10);
+    // Highest id 3 with processor 1 missing: four slots, three processors.
+    ASSERT_EQ(cpu_counter_count(3), 20u);
+    EXPECT_EQ(cpu_counter_count(0), 5u);
+    EXPECT_EQ(cpu_counter_count(-1), 0u);
+    const std::vector<long> flat{
+        10, 0, 20, 1, 900,   // cpu 0
+        0, 0, 0, 0, 0,       // no processor 1
+        30, 2, 40, 0, 800,   // cpu 2
+        0, 0, 0, 0, 700,     // cpu 3, idle since boot
+    };
     std::vector<plat_cpu_counters> out;
-    ASSERT_TRUE(split_cpu_counters(flat.data(), flat.size(), 2, out));
-    ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[0], (plat_cpu_counters{0, 10, 20, 30, 40}));
-    EXPECT_EQ(out[1], (plat_cpu_counters{50, 60, 70, 80, 90}));
     ASSERT_TRUE(split_cpu_counters(flat.data(), flat.size(), 3, out));
-    EXPECT_EQ(out[2], (plat_cpu_counters{100, 110, 120, 130, 140}));
-    // Fewer numbers than the processors need, or no processors.
-    EXPECT_FALSE(split_cpu_counters(flat.data(), 14, 3, out));
-    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(out, (std::vector<plat_cpu_counters>{
+                       {10, 0, 20, 1, 900}, {30, 2, 40, 0, 800}, {0, 0, 0, 0, 700}}));
+    // Fewer asked for than present: the first ones.
+    ASSERT_TRUE(split_cpu_counters(flat.data(), flat.size(), 1, out));
+    EXPECT_EQ(out, (std::vector<plat_cpu_counters>{{10, 0, 20, 1, 900}}));
+    // More than present, an answer cut inside a slot, or no processors.
+    out.assign(2, plat_cpu_counters{});
     EXPECT_FALSE(split_cpu_counters(flat.data(), flat.size(), 4, out));
+    EXPECT_TRUE(out.empty());
+    EXPECT_FALSE(split_cpu_counters(flat.data(), 19, 3, out));
     EXPECT_FALSE(split_cpu_counters(flat.data(), flat.size(), 0, out));
 }
 

@@ -7,7 +7,6 @@
 
 #include "platform/common/owner.h"
 #include "platform/freebsd/kinfo.h"
-#include "platform/freebsd/procstat.h"
 #include "platform/platform.h"
 
 namespace {
@@ -86,16 +85,13 @@ bool plat_proc_owner(int pid, std::uint32_t &uid)
     return pick_owner(fs, record, uid);
 }
 
-// Read as the process report's status reads the record, through procstat.
+// From the record plat_proc reads: the procstat library would write its
+// complaint about a process that just exited over the screen.
 bool plat_proc_euid(int pid, std::uint32_t &uid)
 {
-    procstat_ptr ps(procstat_open_sysctl());
-    if (!ps)
+    kinfo_proc kp;
+    if (!read_kinfo(pid, kp))
         return false;
-    unsigned count = 0;
-    procstat_procs_ptr kp(procstat_getprocs(ps.get(), KERN_PROC_PID, pid, &count), {ps.get()});
-    if (!kp || count == 0)
-        return false;
-    uid = kp->ki_uid;
+    uid = kp.ki_uid;
     return true;
 }

@@ -126,28 +126,34 @@ TEST(KernelRecord, OwnerIsTheRealUidWithOrWithoutProcfs)
 
 TEST(KernelRecord, OpenFileEntries)
 {
-    // The head of a shell's list as procstat gives it, and two descriptors.
+    // The head of a shell's list as the kernel gives it, and descriptors.
     struct {
-        int fd, type, kernel_uflags;
+        int kernel_fd, kernel_type;
         const char *path;
-        int fd_out, uflags_out;
+        int fd, type, uflags;
     } const cases[] = {
-        {-1, PF_VNODE, KFILE_TEXT | 0x20, "/bin/sh", -1, PF_TEXT},  // text, also mapped
-        {-1, PF_VNODE, KFILE_CDIR, "/home/ann", -1, PF_CDIR},
-        {-1, PF_VNODE, KFILE_RDIR | 0x4, "/", -1, PF_RDIR},        // a jail's root is a root
-        {-1, PF_VNODE, 0x40, "/dev/pts/3", -1, 0},                  // the terminal, used by no flag kept
-        {0, 5, 0, "/dev/pts/3", 0, 0},
-        {3, PF_SOCKET, 0, nullptr, 3, 0},
-        {-7, PF_PIPE, 0, nullptr, -1, 0},
+        {KFD_TEXT, KFT_VNODE, "/bin/sh", -1, PF_VNODE, PF_TEXT},
+        {-6, KFT_VNODE, "/dev/pts/3", -1, PF_VNODE, 0},  // the terminal: a use not kept
+        {KFD_CWD, KFT_VNODE, "/home/ann", -1, PF_VNODE, PF_CDIR},
+        {KFD_ROOT, KFT_VNODE, "/", -1, PF_VNODE, PF_RDIR},
+        {-3, KFT_VNODE, "/jails/www", -1, PF_VNODE, 0},  // a jail's directory
+        {0, 10, "/dev/pts/3", 0, PF_OTHER, 0},           // a pseudo-terminal has a type of its own
+        {3, KFT_SOCKET, "", 3, PF_SOCKET, 0},
+        {4, KFT_PIPE, "", 4, PF_PIPE, 0},
+        {5, KFT_FIFO, "/tmp/f", 5, PF_FIFO, 0},
+        {6, KFT_KQUEUE, "", 6, PF_KQUEUE, 0},
+        {7, KFT_SHM, "/shm", 7, PF_SHM, 0},
+        {8, 255, "", 8, PF_OTHER, 0},
+        {-9, KFT_PIPE, "", -1, PF_PIPE, 0},
     };
     for (const auto &c : cases) {
-        plat_file f = file_entry(c.fd, c.type, c.kernel_uflags, c.path);
-        EXPECT_EQ(f.fd, c.fd_out);
+        SCOPED_TRACE(c.kernel_fd);
+        plat_file f = file_entry(c.kernel_fd, c.kernel_type, c.path);
+        EXPECT_EQ(f.fd, c.fd);
         EXPECT_EQ(f.type, c.type);
-        EXPECT_EQ(f.uflags, c.uflags_out);
-        EXPECT_EQ(f.path, c.path ? c.path : "");
+        EXPECT_EQ(f.uflags, c.uflags);
+        EXPECT_EQ(f.path, c.path);
     }
-    EXPECT_EQ(file_uses(KFILE_RDIR | KFILE_CDIR | KFILE_TEXT), PF_RDIR | PF_CDIR | PF_TEXT);
 }
 
 TEST(KernelRecord, ArgumentVectorsInTheKernelsForm)

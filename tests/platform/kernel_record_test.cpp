@@ -63,8 +63,8 @@ TEST(KernelRecord, ProcessesBecomeRecords)
         {"a terminal without a foreground group", [](kproc_fields &f) { f.tpgid = KPROC_NO_PID; },
          'S', PS_SLEEPING, -1, 1700000000},
         {"a terminal flag with no group", [](kproc_fields &f) { f.tpgid = 0; }, 'S', PS_SLEEPING, -1, 1700000000},
-        // Swapped out: the kernel fills in no start.
-        {"swapped out", [](kproc_fields &f) { f.start_sec = 0; }, 'S', PS_SLEEPING, 4300, -1},
+        // A record the kernel did not fill in has no start to show.
+        {"a record without a start", [](kproc_fields &f) { f.start_sec = 0; }, 'S', PS_SLEEPING, 4300, -1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

@@ -93,8 +93,10 @@ long plat_cmdline(int pid, char *buf, std::size_t len);
 // Whether argument vectors can be read at all on this host.
 bool plat_can_read_cmdlines();
 
-// The uid owning the process's entry in the process file system, or, where
-// there is none, the process's effective uid; false when neither is known.
+// The uid owning the process's entry in the process file system. On Linux
+// that is the effective uid; on FreeBSD it is the real uid, and where no
+// process file system is mounted the process's real uid stands in, so that
+// one host answers the same either way. False when neither is known.
 bool plat_proc_owner(int pid, std::uint32_t &uid);
 
 // The effective uid of the process; false when it cannot be read.

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-long join_argv(const char *const *argv, char *buf, std::size_t len)
+long join_argv(const char *const *argv, int err, char *buf, std::size_t len)
 {
     if (!argv)
-        return -1;
+        return err == 0 ? 0 : -1;
     std::size_t at = 0;
     for (; *argv && at < len; ++argv) {
         std::size_t n = std::min(std::strlen(*argv), len - at);

@@ -9,3 +9,8 @@ bool device_attached(int state)
 {
     return state >= KDEV_ATTACHED;
 }
+
+bool driver_named(const char *drivername)
+{
+    return drivername && drivername[0] != '\0';
+}

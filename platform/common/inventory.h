@@ -12,3 +12,7 @@ bool disk_class(std::string_view class_name);
 // does not.
 constexpr int KDEV_ATTACHED = 30;
 bool device_attached(int state);
+
+// Whether a device tree entry names a driver: the library always hands out
+// a text, and an empty one for a device no driver has taken.
+bool driver_named(const char *drivername);

@@ -60,8 +60,9 @@ proc_rec kproc_to_rec(const kproc_fields &f, long page_size)
     r.state_code = kproc_state_code(f.stat);
     std::size_t n = std::min(f.comm.size(), sizeof r.comm - 1);
     std::memcpy(r.comm, f.comm.data(), n);
-    // The kernel fills in the start only for a process whose memory is in
-    // core; a swapped-out one comes without it.
+    // The kernel fills in the start of every process, swapped out or not
+    // (the boot time plus when after boot it started), so a zero start is
+    // none of the kernel's: unknown.
     r.start = f.start_sec > 0 ? f.start_sec : -1;
     r.threads = f.threads;
     r.vsize = f.size;

@@ -1,26 +1,29 @@
 #include "platform/common/proc_files.h"
 
-int file_uses(int kernel_uflags)
+int file_type(int kernel_type)
 {
-    int uses = 0;
-    if (kernel_uflags & KFILE_RDIR)
-        uses |= PF_RDIR;
-    if (kernel_uflags & KFILE_CDIR)
-        uses |= PF_CDIR;
-    if (kernel_uflags & KFILE_TEXT)
-        uses |= PF_TEXT;
-    return uses;
+    switch (kernel_type) {
+    case KFT_VNODE: return PF_VNODE;
+    case KFT_SOCKET: return PF_SOCKET;
+    case KFT_PIPE: return PF_PIPE;
+    case KFT_FIFO: return PF_FIFO;
+    case KFT_KQUEUE: return PF_KQUEUE;
+    case KFT_SHM: return PF_SHM;
+    default: return PF_OTHER;
+    }
 }
 
-plat_file file_entry(int fd, int type, int kernel_uflags, const char *path)
+plat_file file_entry(int kernel_fd, int kernel_type, std::string_view path)
 {
     plat_file f;
-    // Entries that are not descriptors (root, working directory, text) come
-    // with -1; anything below that is no descriptor either.
-    f.fd = fd < 0 ? -1 : fd;
-    f.type = type;
-    f.uflags = file_uses(kernel_uflags);
-    if (path)
-        f.path = path;
+    f.fd = kernel_fd < 0 ? -1 : kernel_fd;
+    f.type = file_type(kernel_type);
+    switch (kernel_fd) {
+    case KFD_ROOT: f.uflags = PF_RDIR; break;
+    case KFD_CWD: f.uflags = PF_CDIR; break;
+    case KFD_TEXT: f.uflags = PF_TEXT; break;
+    default: break;
+    }
+    f.path = path;
     return f;
 }

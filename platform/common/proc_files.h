@@ -1,19 +1,32 @@
-// How an entry of a process's open-file list, as FreeBSD's procstat library
-// gives it, becomes a plat_file.
+// How an entry of a process's open-file list, as FreeBSD's kernel hands it
+// out (a kinfo_file record), becomes a plat_file.
 #pragma once
+
+#include <string_view>
 
 #include "platform/platform.h"
 
-// How the process uses a file, with the kernel's values (the FreeBSD
-// backend checks them against its headers).
-constexpr int KFILE_RDIR = 0x1;   // its root directory
-constexpr int KFILE_CDIR = 0x2;   // its working directory
-constexpr int KFILE_TEXT = 0x10;  // its executable
+// The numbers the record's descriptor field holds for the entries that are
+// not descriptors, with the kernel's values (the FreeBSD backend checks them
+// against its headers).
+constexpr int KFD_CWD = -1;   // the working directory
+constexpr int KFD_ROOT = -2;  // the root directory
+constexpr int KFD_TEXT = -5;  // the executable
 
-// The PF_RDIR, PF_CDIR and PF_TEXT bits for the kernel's use flags; every
-// other use is dropped.
-int file_uses(int kernel_uflags);
+// The kernel's numbers for the descriptor types platform.h names.
+constexpr int KFT_VNODE = 1;
+constexpr int KFT_SOCKET = 2;
+constexpr int KFT_PIPE = 3;
+constexpr int KFT_FIFO = 4;
+constexpr int KFT_KQUEUE = 5;
+constexpr int KFT_SHM = 8;
 
-// One entry. The type keeps the kernel's number (platform.h numbers the
-// types as FreeBSD does); a null path is an empty one.
-plat_file file_entry(int fd, int type, int kernel_uflags, const char *path);
+// The PF_ type of a kernel descriptor type: PF_OTHER for every type
+// platform.h does not name.
+int file_type(int kernel_type);
+
+// One entry, from the record's descriptor field, type and path (empty when
+// it has none). An entry that is not a descriptor gets fd -1 and the use
+// its number stands for (PF_RDIR, PF_CDIR, PF_TEXT); the others of its kind
+// (a jail's directory, a trace file, the terminal) get none.
+plat_file file_entry(int kernel_fd, int kernel_type, std::string_view path);

@@ -1,5 +1,6 @@
 #include <cerrno>
 #include <climits>
+#include <paths.h>
 #include <unistd.h>
 
 #include "platform/common/argv.h"
@@ -10,19 +11,21 @@
 namespace {
 
 // The kernel-memory handle for argument vectors, opened on first use and
-// kept for the run. Without privilege /dev/mem cannot be opened and there
-// is none; that is decided once, not again on every line of every redraw.
-// The error buffer keeps the library's complaint off the screen.
+// kept for the run. With /dev/null for memory, as ps and w open it, the
+// library asks the running kernel and needs no privilege: root does not
+// hold /dev/mem and /dev/kmem open, and every user gets a handle. Should
+// even that open fail, the kernel is asked directly. The error buffer keeps
+// the library's complaint off the screen.
 kvm_t *args_handle()
 {
     static const kvm_ptr kd = [] {
         char err[_POSIX2_LINE_MAX];
-        return kvm_ptr(kvm_openfiles(nullptr, nullptr, nullptr, O_RDONLY, err));
+        return kvm_ptr(kvm_openfiles(nullptr, _PATH_DEVNULL, nullptr, O_RDONLY, err));
     }();
     return kd.get();
 }
 
-// The vector straight from the kernel, as an ordinary user may read it.
+// The vector straight from the kernel, as the library itself reads it.
 long sysctl_args(int pid, char *buf, std::size_t len)
 {
     int mib[4] = {CTL_KERN, KERN_PROC, KERN_PROC_ARGS, pid};
@@ -39,11 +42,14 @@ long plat_cmdline(int pid, char *buf, std::size_t len)
     if (!kd)
         return sysctl_args(pid, buf, len);
     // The library wants the process's record; 0: the whole vector, which
-    // join_argv cuts to the room.
+    // join_argv cuts to the room. Its answer for an empty vector is the
+    // same as for a failed read; only a failed read sets errno.
     kinfo_proc kp;
     if (!read_kinfo(pid, kp))
         return -1;
-    return join_argv(kvm_getargv(kd, &kp, 0), buf, len);
+    errno = 0;
+    char **argv = kvm_getargv(kd, &kp, 0);
+    return join_argv(argv, errno, buf, len);
 }
 
 bool plat_can_read_cmdlines()

@@ -20,16 +20,18 @@ int plat_cpu_count()
     return sysctl_value("hw.ncpu", n) && n > 0 ? n : -1;
 }
 
-// The kernel answers for every processor slot up to the highest id, which
-// can be more than ncpu; room for ncpu makes such an answer fail.
+// The kernel answers for every processor id up to kern.smp.maxid, present
+// or not, which is more than hw.ncpu (the processors present) when the ids
+// have gaps; room for hw.ncpu alone would make such an answer fail.
 bool plat_cpu_each(int ncpu, std::vector<plat_cpu_counters> &out)
 {
     out.clear();
-    if (ncpu <= 0)
+    int maxid = -1;
+    if (ncpu <= 0 || !sysctl_value("kern.smp.maxid", maxid))
         return false;
-    std::vector<long> flat(static_cast<std::size_t>(ncpu) * CPUSTATES);
+    std::vector<long> flat(cpu_counter_count(maxid));
     std::size_t len = flat.size() * sizeof(long);
-    if (sysctlbyname("kern.cp_times", flat.data(), &len, nullptr, 0) != 0)
+    if (flat.empty() || sysctlbyname("kern.cp_times", flat.data(), &len, nullptr, 0) != 0)
         return false;
     return split_cpu_counters(flat.data(), len / sizeof(long), ncpu, out);
 }

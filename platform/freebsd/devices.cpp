@@ -26,7 +26,7 @@ int visit(devinfo_dev *dev, void *arg)
     try {
         plat_device d;
         d.name = dev->dd_name ? dev->dd_name : "";
-        d.has_driver = dev->dd_drivername != nullptr;
+        d.has_driver = driver_named(dev->dd_drivername);
         d.driver = d.has_driver ? dev->dd_drivername : "";
         d.attached = device_attached(dev->dd_state);
         w.out.push_back(std::move(d));

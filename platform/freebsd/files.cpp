@@ -1,3 +1,7 @@
+#include <sys/param.h>
+#include <sys/sysctl.h>
+#include <sys/user.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
@@ -5,17 +9,15 @@
 #include <libutil.h>
 #include <memory>
 
+#include "platform/common/fixed_text.h"
 #include "platform/common/proc_files.h"
-#include "platform/freebsd/procstat.h"
 #include "platform/platform.h"
 
-// platform.h numbers descriptor types and uses as the kernel does.
-static_assert(PS_FST_TYPE_VNODE == PF_VNODE && PS_FST_TYPE_FIFO == PF_FIFO && PS_FST_TYPE_SOCKET == PF_SOCKET &&
-                  PS_FST_TYPE_PIPE == PF_PIPE && PS_FST_TYPE_KQUEUE == PF_KQUEUE && PS_FST_TYPE_SHM == PF_SHM &&
-                  PS_FST_TYPE_UNKNOWN == PF_OTHER,
-              "descriptor types are numbered differently from platform.h");
-static_assert(PS_FST_UFLAG_RDIR == KFILE_RDIR && PS_FST_UFLAG_CDIR == KFILE_CDIR && PS_FST_UFLAG_TEXT == KFILE_TEXT,
-              "file uses differ from those the shared logic maps");
+static_assert(KF_TYPE_VNODE == KFT_VNODE && KF_TYPE_SOCKET == KFT_SOCKET && KF_TYPE_PIPE == KFT_PIPE &&
+                  KF_TYPE_FIFO == KFT_FIFO && KF_TYPE_KQUEUE == KFT_KQUEUE && KF_TYPE_SHM == KFT_SHM,
+              "descriptor types are numbered differently from the shared logic's");
+static_assert(KF_FD_TYPE_CWD == KFD_CWD && KF_FD_TYPE_ROOT == KFD_ROOT && KF_FD_TYPE_TEXT == KFD_TEXT,
+              "the entries that are not descriptors are numbered differently from the shared logic's");
 
 namespace {
 
@@ -40,22 +42,20 @@ bool plat_proc_exe(int pid, std::string &path)
     return true;
 }
 
-// The list as the library gives it: the entries that are not descriptors
+// The list as the kernel gives it: the entries that are not descriptors
 // (text, working and root directory) first, then the descriptors in order.
+// Read with libutil rather than libprocstat, which writes its complaint
+// about a process exiting or in exec over the screen, and turns a list the
+// kernel refuses (another user's process) into an empty one; here that is
+// a list that cannot be read.
 bool plat_proc_files(int pid, std::vector<plat_file> &out)
 {
     out.clear();
-    procstat_ptr ps(procstat_open_sysctl());
-    if (!ps)
-        return false;
-    std::unique_ptr<kinfo_proc, free_deleter> kp(kinfo_getproc(pid));
-    if (!kp)
-        return false;
-    procstat_files_ptr files(procstat_getfiles(ps.get(), kp.get(), 0), {ps.get()});
+    int count = 0;
+    std::unique_ptr<kinfo_file[], free_deleter> files(kinfo_getfile(pid, &count));
     if (!files)
         return false;
-    filestat *f;
-    STAILQ_FOREACH(f, files.get(), next)
-        out.push_back(file_entry(f->fs_fd, f->fs_type, f->fs_uflags, f->fs_path));
+    for (int i = 0; i < count; ++i)
+        out.push_back(file_entry(files[i].kf_fd, files[i].kf_type, fixed_text(files[i].kf_path)));
     return true;
 }

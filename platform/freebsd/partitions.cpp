@@ -14,14 +14,15 @@ struct tree_deleter {
 }  // namespace
 
 // The providers of the whole-disk and partition classes, in the tree's
-// order.
+// order. A read that fails part-way leaves what it had built in the mesh,
+// so the mesh is handed back on every way out; an empty one costs nothing.
 bool plat_partitions(std::vector<plat_partition> &out)
 {
     out.clear();
     gmesh mesh{};
+    std::unique_ptr<gmesh, tree_deleter> tree(&mesh);
     if (geom_gettree(&mesh) != 0)
         return false;
-    std::unique_ptr<gmesh, tree_deleter> tree(&mesh);
     gclass *cls;
     ggeom *geom;
     gprovider *prov;

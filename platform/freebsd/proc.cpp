@@ -9,7 +9,6 @@
 
 #include "platform/common/owner.h"
 #include "platform/freebsd/kinfo.h"
-#include "platform/freebsd/procstat.h"
 #include "platform/platform.h"
 
 namespace {
@@ -128,29 +127,25 @@ int plat_proc_table(proc_rec **out)
     return static_cast<int>(count);
 }
 
-// procfs is not mounted by default; the record's effective uid then stands
-// in, so that the owner column is never empty on a stock system. The record
-// is read only when the file system has no answer.
+// procfs is not mounted by default; the record stands in where it is
+// missing. The record is read only when the file system has no answer.
 bool plat_proc_owner(int pid, std::uint32_t &uid)
 {
     std::optional<std::uint32_t> fs = procfs_owner(pid);
-    std::optional<std::uint32_t> euid;
+    std::optional<kproc_uids> record;
     kinfo_proc kp;
     if (!fs && read_kinfo(pid, kp))
-        euid = kp.ki_uid;
-    return pick_owner(fs, euid, uid);
+        record = kproc_uids{kp.ki_ruid, kp.ki_uid};
+    return pick_owner(fs, record, uid);
 }
 
-// Read as the process report's status reads the record, through procstat.
+// From the record plat_proc reads: the procstat library would write its
+// complaint about a process that just exited over the screen.
 bool plat_proc_euid(int pid, std::uint32_t &uid)
 {
-    procstat_ptr ps(procstat_open_sysctl());
-    if (!ps)
+    kinfo_proc kp;
+    if (!read_kinfo(pid, kp))
         return false;
-    unsigned count = 0;
-    procstat_procs_ptr kp(procstat_getprocs(ps.get(), KERN_PROC_PID, pid, &count), {ps.get()});
-    if (!kp || count == 0)
-        return false;
-    uid = kp->ki_uid;
+    uid = kp.ki_uid;
     return true;
 }

@@ -1,6 +1,7 @@
 // What the FreeBSD backend decides about the records its kernel hands out,
 // checked here in plain numbers: the backend itself cannot run on this
 // machine.
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -62,8 +63,8 @@ TEST(KernelRecord, ProcessesBecomeRecords)
         {"a terminal without a foreground group", [](kproc_fields &f) { f.tpgid = KPROC_NO_PID; },
          'S', PS_SLEEPING, -1, 1700000000},
         {"a terminal flag with no group", [](kproc_fields &f) { f.tpgid = 0; }, 'S', PS_SLEEPING, -1, 1700000000},
-        // Swapped out: the kernel fills in no start.
-        {"swapped out", [](kproc_fields &f) { f.start_sec = 0; }, 'S', PS_SLEEPING, 4300, -1},
+        // A record the kernel did not fill in has no start to show.
+        {"a record without a start", [](kproc_fields &f) { f.start_sec = 0; }, 'S', PS_SLEEPING, 4300, -1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -104,45 +105,55 @@ TEST(KernelRecord, NamesAndSizesAtTheirEdges)
     EXPECT_EQ(kproc_to_rec(f, 0).rss, 0u);
 }
 
-TEST(KernelRecord, OwnerFromTheFileSystemElseTheEffectiveUid)
+TEST(KernelRecord, OwnerIsTheRealUidWithOrWithoutProcfs)
 {
-    std::uint32_t uid = 77;
-    // A set-uid program: the entry's owner is what the column shows.
-    EXPECT_TRUE(pick_owner(0u, 1001u, uid));
-    EXPECT_EQ(uid, 0u);
-    // No procfs: the record's effective uid.
-    EXPECT_TRUE(pick_owner(std::nullopt, 1001u, uid));
-    EXPECT_EQ(uid, 1001u);
+    // su run by uid 1001: real 1001, effective root. procfs owns its entry
+    // by the real uid; without procfs the record must give the same.
+    const kproc_uids su{1001, 0};
+    std::uint32_t with_fs = 77, without_fs = 77;
+    EXPECT_TRUE(pick_owner(su.ruid, su, with_fs));
+    EXPECT_TRUE(pick_owner(std::nullopt, su, without_fs));
+    EXPECT_EQ(with_fs, 1001u);
+    EXPECT_EQ(without_fs, with_fs);
+    // The file system's answer stands whatever the record says.
+    EXPECT_TRUE(pick_owner(5u, su, with_fs));
+    EXPECT_EQ(with_fs, 5u);
     // Gone, or never there.
-    uid = 77;
+    std::uint32_t uid = 77;
     EXPECT_FALSE(pick_owner(std::nullopt, std::nullopt, uid));
     EXPECT_EQ(uid, 77u);
 }
 
 TEST(KernelRecord, OpenFileEntries)
 {
-    // The head of a shell's list as procstat gives it, and two descriptors.
+    // The head of a shell's list as the kernel gives it, and descriptors.
     struct {
-        int fd, type, kernel_uflags;
+        int kernel_fd, kernel_type;
         const char *path;
-        int fd_out, uflags_out;
+        int fd, type, uflags;
     } const cases[] = {
-        {-1, PF_VNODE, KFILE_TEXT | 0x20, "/bin/sh", -1, PF_TEXT},  // text, also mapped
-        {-1, PF_VNODE, KFILE_CDIR, "/home/ann", -1, PF_CDIR},
-        {-1, PF_VNODE, KFILE_RDIR | 0x4, "/", -1, PF_RDIR},        // a jail's root is a root
-        {-1, PF_VNODE, 0x40, "/dev/pts/3", -1, 0},                  // the terminal, used by no flag kept
-        {0, 5, 0, "/dev/pts/3", 0, 0},
-        {3, PF_SOCKET, 0, nullptr, 3, 0},
-        {-7, PF_PIPE, 0, nullptr, -1, 0},
+        {KFD_TEXT, KFT_VNODE, "/bin/sh", -1, PF_VNODE, PF_TEXT},
+        {-6, KFT_VNODE, "/dev/pts/3", -1, PF_VNODE, 0},  // the terminal: a use not kept
+        {KFD_CWD, KFT_VNODE, "/home/ann", -1, PF_VNODE, PF_CDIR},
+        {KFD_ROOT, KFT_VNODE, "/", -1, PF_VNODE, PF_RDIR},
+        {-3, KFT_VNODE, "/jails/www", -1, PF_VNODE, 0},  // a jail's directory
+        {0, 10, "/dev/pts/3", 0, PF_OTHER, 0},           // a pseudo-terminal has a type of its own
+        {3, KFT_SOCKET, "", 3, PF_SOCKET, 0},
+        {4, KFT_PIPE, "", 4, PF_PIPE, 0},
+        {5, KFT_FIFO, "/tmp/f", 5, PF_FIFO, 0},
+        {6, KFT_KQUEUE, "", 6, PF_KQUEUE, 0},
+        {7, KFT_SHM, "/shm", 7, PF_SHM, 0},
+        {8, 255, "", 8, PF_OTHER, 0},
+        {-9, KFT_PIPE, "", -1, PF_PIPE, 0},
     };
     for (const auto &c : cases) {
-        plat_file f = file_entry(c.fd, c.type, c.kernel_uflags, c.path);
-        EXPECT_EQ(f.fd, c.fd_out);
+        SCOPED_TRACE(c.kernel_fd);
+        plat_file f = file_entry(c.kernel_fd, c.kernel_type, c.path);
+        EXPECT_EQ(f.fd, c.fd);
         EXPECT_EQ(f.type, c.type);
-        EXPECT_EQ(f.uflags, c.uflags_out);
-        EXPECT_EQ(f.path, c.path ? c.path : "");
+        EXPECT_EQ(f.uflags, c.uflags);
+        EXPECT_EQ(f.path, c.path);
     }
-    EXPECT_EQ(file_uses(KFILE_RDIR | KFILE_CDIR | KFILE_TEXT), PF_RDIR | PF_CDIR | PF_TEXT);
 }
 
 TEST(KernelRecord, ArgumentVectorsInTheKernelsForm)
@@ -150,17 +161,22 @@ TEST(KernelRecord, ArgumentVectorsInTheKernelsForm)
     const char *argv[] = {"cat", "-", "", "two words", nullptr};
     const std::string whole("cat\0-\0\0two words\0", 17);
     char buf[64];
-    ASSERT_EQ(join_argv(argv, buf, sizeof buf), 17);
+    ASSERT_EQ(join_argv(argv, 0, buf, sizeof buf), 17);
     EXPECT_EQ(std::string(buf, 17), whole);
     // Cut inside an argument, and right after one, where its zero byte no
     // longer fits.
     for (std::size_t room : {std::size_t{10}, std::size_t{5}, std::size_t{1}}) {
-        ASSERT_EQ(join_argv(argv, buf, room), static_cast<long>(room));
+        ASSERT_EQ(join_argv(argv, 0, buf, room), static_cast<long>(room));
         EXPECT_EQ(std::string(buf, room), whole.substr(0, room));
     }
     const char *empty[] = {nullptr};
-    EXPECT_EQ(join_argv(empty, buf, sizeof buf), 0);
-    EXPECT_EQ(join_argv(nullptr, buf, sizeof buf), -1);
+    EXPECT_EQ(join_argv(empty, 0, buf, sizeof buf), 0);
+    // No vector: a kernel process's empty one when nothing failed, as the
+    // kernel's own answer says; a process that went, or was refused, is
+    // unreadable.
+    EXPECT_EQ(join_argv(nullptr, 0, buf, sizeof buf), 0);
+    EXPECT_EQ(join_argv(nullptr, ESRCH, buf, sizeof buf), -1);
+    EXPECT_EQ(join_argv(nullptr, EPERM, buf, sizeof buf), -1);
 
     // The kernel's answers: whole, cut to the room, or none.
     EXPECT_EQ(copied_bytes(true, false, 18, 511), 18);
@@ -170,22 +186,30 @@ TEST(KernelRecord, ArgumentVectorsInTheKernelsForm)
     EXPECT_EQ(copied_bytes(false, false, 511, 511), -1);
 }
 
-TEST(KernelRecord, ProcessorCountersPerProcessor)
+TEST(KernelRecord, ProcessorCountersOfThePresentProcessors)
 {
-    std::vector<long> flat;
-    for (long i = 0; i < 15; ++i)
-        flat.push_back(i * 10);
+    // Highest id 3 with processor 1 missing: four slots, three processors.
+    ASSERT_EQ(cpu_counter_count(3), 20u);
+    EXPECT_EQ(cpu_counter_count(0), 5u);
+    EXPECT_EQ(cpu_counter_count(-1), 0u);
+    const std::vector<long> flat{
+        10, 0, 20, 1, 900,   // cpu 0
+        0, 0, 0, 0, 0,       // no processor 1
+        30, 2, 40, 0, 800,   // cpu 2
+        0, 0, 0, 0, 700,     // cpu 3, idle since boot
+    };
     std::vector<plat_cpu_counters> out;
-    ASSERT_TRUE(split_cpu_counters(flat.data(), flat.size(), 2, out));
-    ASSERT_EQ(out.size(), 2u);
-    EXPECT_EQ(out[0], (plat_cpu_counters{0, 10, 20, 30, 40}));
-    EXPECT_EQ(out[1], (plat_cpu_counters{50, 60, 70, 80, 90}));
     ASSERT_TRUE(split_cpu_counters(flat.data(), flat.size(), 3, out));
-    EXPECT_EQ(out[2], (plat_cpu_counters{100, 110, 120, 130, 140}));
-    // Fewer numbers than the processors need, or no processors.
-    EXPECT_FALSE(split_cpu_counters(flat.data(), 14, 3, out));
-    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(out, (std::vector<plat_cpu_counters>{
+                       {10, 0, 20, 1, 900}, {30, 2, 40, 0, 800}, {0, 0, 0, 0, 700}}));
+    // Fewer asked for than present: the first ones.
+    ASSERT_TRUE(split_cpu_counters(flat.data(), flat.size(), 1, out));
+    EXPECT_EQ(out, (std::vector<plat_cpu_counters>{{10, 0, 20, 1, 900}}));
+    // More than present, an answer cut inside a slot, or no processors.
+    out.assign(2, plat_cpu_counters{});
     EXPECT_FALSE(split_cpu_counters(flat.data(), flat.size(), 4, out));
+    EXPECT_TRUE(out.empty());
+    EXPECT_FALSE(split_cpu_counters(flat.data(), 19, 3, out));
     EXPECT_FALSE(split_cpu_counters(flat.data(), flat.size(), 0, out));
 }
 
@@ -200,6 +224,10 @@ TEST(KernelRecord, InventoryFilters)
         EXPECT_FALSE(device_attached(state)) << state;
     for (int state : {30, 40})
         EXPECT_TRUE(device_attached(state)) << state;
+    // A device no driver took has an empty driver name, not none.
+    EXPECT_TRUE(driver_named("em"));
+    EXPECT_FALSE(driver_named(""));
+    EXPECT_FALSE(driver_named(nullptr));
 
     // A module or filesystem name that fills its field has no terminator.
     char full[4] = {'z', 'f', 's', 'x'};

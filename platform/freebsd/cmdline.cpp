@@ -1,6 +1,4 @@
 #include <cerrno>
-#include <climits>
-#include <paths.h>
 #include <unistd.h>
 
 #include "platform/common/argv.h"
@@ -9,21 +7,6 @@
 #include "platform/platform.h"
 
 namespace {
-
-// The kernel-memory handle for argument vectors, opened on first use and
-// kept for the run. With /dev/null for memory, as ps and w open it, the
-// library asks the running kernel and needs no privilege: root does not
-// hold /dev/mem and /dev/kmem open, and every user gets a handle. Should
-// even that open fail, the kernel is asked directly. The error buffer keeps
-// the library's complaint off the screen.
-kvm_t *args_handle()
-{
-    static const kvm_ptr kd = [] {
-        char err[_POSIX2_LINE_MAX];
-        return kvm_ptr(kvm_openfiles(nullptr, _PATH_DEVNULL, nullptr, O_RDONLY, err));
-    }();
-    return kd.get();
-}
 
 // The vector straight from the kernel, as the library itself reads it.
 long sysctl_args(int pid, char *buf, std::size_t len)
@@ -38,7 +21,8 @@ long sysctl_args(int pid, char *buf, std::size_t len)
 
 long plat_cmdline(int pid, char *buf, std::size_t len)
 {
-    kvm_t *kd = args_handle();
+    // Should the library have no handle, the kernel is asked directly.
+    kvm_t *kd = live_kvm();
     if (!kd)
         return sysctl_args(pid, buf, len);
     // The library wants the process's record; 0: the whole vector, which
@@ -54,7 +38,7 @@ long plat_cmdline(int pid, char *buf, std::size_t len)
 
 bool plat_can_read_cmdlines()
 {
-    if (args_handle())
+    if (live_kvm())
         return true;
     // One byte of our own vector: a cut answer is an answer.
     char probe[1];

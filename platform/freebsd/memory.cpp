@@ -2,23 +2,6 @@
 #include "platform/freebsd/sysctl_value.h"
 #include "platform/platform.h"
 
-namespace {
-
-// The swap totals need a library handle but no kernel memory: with
-// /dev/null in its place the library asks the running kernel, which needs
-// no privilege. Opened on first use and kept for the run; a failed open is
-// tried again on the next call. The library writes its own errors to
-// standard error, after "kvm_open".
-kvm_t *swap_handle()
-{
-    static kvm_ptr kd;
-    if (!kd)
-        kd.reset(kvm_open(nullptr, "/dev/null", nullptr, O_RDONLY, "kvm_open"));
-    return kd.get();
-}
-
-}  // namespace
-
 void plat_mem_info(plat_mem &out)
 {
     out = plat_mem{};
@@ -38,7 +21,7 @@ void plat_mem_info(plat_mem &out)
 // devices in it.
 bool plat_swap_info(std::uint32_t &total, std::uint32_t &used)
 {
-    kvm_t *kd = swap_handle();
+    kvm_t *kd = live_kvm();
     if (!kd)
         return false;
     kvm_swap sw{};

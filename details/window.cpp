@@ -105,8 +105,11 @@ void *exti_msgh(widget *w, int type, widget *, void *datum)
 {
     if (type != snd_esource)
         return nullptr;
+    // A list that came to the front: the window shows its report's top at
+    // once, not rows of the old place until the tick.
     w->first_row = 0;
     w->first_col = 0;
+    w->flags |= W_DIRTY;
     sources[0].report = reinterpret_cast<report_fn>(datum);
     return datum;
 }

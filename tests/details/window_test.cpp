@@ -66,6 +66,14 @@ TEST_F(Window, SourceKeysOpenSwitchAndClose)
     // No answer at all: "Invalid user".
     euser(nullptr);
     EXPECT_EQ(shown(s.exti), (std::vector<std::string>{"Invalid user"}));
+
+    // Scrolled down the system report, a list that comes to the front
+    // brings the report's top at once, and "z" goes on from there.
+    s.keys({'s', 'z', 'z', 'z', KBD_ENTER});
+    EXPECT_EQ(shown(s.exti)[0].substr(0, 11), "BOOT TIME: ");
+    s.keys({'z', KBD_ENTER});
+    EXPECT_EQ(s.exti->first_row, 0u);
+    EXPECT_EQ(shown(s.exti)[0].substr(0, 11), "BOOT TIME: ");
 }
 
 // A process with more open files than the window has rows: "z" scrolls

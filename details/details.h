@@ -20,6 +20,12 @@ void exti_reg(widget *w);
 int exti_keyh(widget *w, int key);
 void *exti_msgh(widget *w, int type, widget *sender, void *datum);
 void exti_redraw(widget *w);
+void exti_periodic(widget *w);
+// True while the window makes its report for a tick or for a source just
+// chosen; false while it draws the same look again, to scroll or to fit a
+// resized terminal. A report that measures change over time measures only
+// on a new look, so scrolling does not shorten what it measures over.
+bool exti_new_look();
 
 // Output operations. A report begins with plgn_out_start and writes rows
 // from the window's top-left; the text continues on the next row at a

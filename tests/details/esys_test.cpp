@@ -195,6 +195,11 @@ TEST_F(SystemReport, ProcessorSharesSinceThePreviousReport)
     fake_system().cpu_total = plat_cpu_counters{650, 10, 225, 105, 1215};
     s.tick();
     EXPECT_EQ(cpu_row(), "CPU: 50.0% user 25.0% sys 0.0% nice 25.0% idle");
+    // Scrolling and a resize draw the same look again: they measure nothing
+    // new, and the next tick measures from the tick before.
+    s.keys({'z', 'a', KBD_RIGHT, KBD_LEFT});
+    resize_widgets(243, 100);
+    EXPECT_EQ(cpu_row(), "CPU: 50.0% user 25.0% sys 0.0% nice 25.0% idle");
 
     // A third each of user, nice and idle.
     fake_system().cpu_total = plat_cpu_counters{651, 11, 225, 105, 1216};

@@ -128,7 +128,17 @@ TEST_F(LiveHost, ChildArgumentVectors)
     }
 }
 
-TEST_F(LiveHost, NoControllingTerminal)
+// The kilobytes of a "Name:" line of the process's status text, or -1.
+long status_kb(pid_t pid, const std::string &name)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.starts_with(name))
+            return std::stol(line.substr(name.size()));
+    return -1;
+}
+
+TEST_F(LiveHost, ChildRecordWithoutControllingTerminal)
 {
     cat_child c({}, true);
     ASSERT_GT(c.pid, 0);
@@ -136,6 +146,9 @@ TEST_F(LiveHost, NoControllingTerminal)
     ASSERT_TRUE(plat_proc(c.pid, r));
     EXPECT_EQ(r.tpgid, -1);
     EXPECT_STREQ(get_w(c.pid), "-");
+    // Blocked in a read, its resident size holds still: the kernel's own
+    // count, not the stat line's estimate.
+    EXPECT_EQ(static_cast<long>(r.rss / 1024), status_kb(c.pid, "VmRSS:"));
 }
 
 TEST_F(LiveHost, ChildThatExits)

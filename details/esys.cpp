@@ -147,9 +147,7 @@ void sys_mem_info()
     bytes_row("RealMemTotal  ", m.realmem, ps);
     bytes_row("PhysMemTotal  ", m.physmem, ps);
     pages_row("MemFree       ", m.free, ps);
-    // The three counts are added as the kernel keeps them, in 32 bits.
-    std::uint32_t reclaimable = m.inactive + m.free + m.laundry;
-    pages_row("MemAvailable  ", bytes_to_pages(m.bufspace, ps) + reclaimable, ps);
+    pages_row("MemAvailable  ", m.available, ps);
     pages_row("Active        ", m.active, ps);
     pages_row("Inactive      ", m.inactive, ps);
     pages_row("Laundry       ", m.laundry, ps);

@@ -152,11 +152,13 @@ int plat_cpu_count();
 // read.
 bool plat_cpu_each(int ncpu, std::vector<plat_cpu_counters> &out);
 
-// Memory figures; a figure that cannot be read is left 0.
+// Memory figures; a figure that cannot be read is left 0. The page queues
+// (free, active, inactive, laundry, wired) hold no page twice.
 struct plat_mem {
     int page_size = 0;
     std::uint32_t free = 0, active = 0, inactive = 0, laundry = 0, wired = 0;  // pages
     std::uint64_t bufspace = 0, swap_total = 0, realmem = 0, physmem = 0;     // bytes
+    std::uint64_t available = 0;  // pages the system could hand out without swapping
 };
 void plat_mem_info(plat_mem &out);
 // Swap over all devices in pages; false when it cannot be read.

@@ -78,13 +78,19 @@ void sys_proc_cwd(int)
     flagged_paths(PF_CDIR);
 }
 
-// The whole argument vector, which the tree cuts at the screen's edge.
+// The whole argument vector, which the tree cuts at the screen's edge. A
+// zombie or a kernel thread has none: its name stands in, as in the tree.
 void sys_proc_cmdline(int pid)
 {
     std::vector<char> raw(128 * 1024);
     long n = plat_cmdline(pid, raw.data(), raw.size());
-    if (n < 0) {
+    proc_rec r;
+    if (n < 0 || (n == 0 && !plat_proc(pid, r))) {
         println("%s", unavailable);
+        return;
+    }
+    if (n == 0) {
+        print_wrapped(disp_clean(r.comm).c_str());
         return;
     }
     std::string joined(raw.data(), static_cast<std::size_t>(n));

@@ -188,11 +188,8 @@ bool plat_proc_files(int pid, std::vector<plat_file> &out)
             out.push_back(std::move(f));
     }
 
-    // A live process has at least its two directories, a kernel thread
-    // included; nothing at all is a process that has exited and left only
-    // its record (a zombie), which the system cannot inspect either.
-    if (out.empty())
-        return false;
+    // A zombie has released its files and directories: its list is empty,
+    // not unreadable.
     // The kernel lists descriptors in ascending order; sort only if some
     // kernel ever does otherwise.
     auto by_fd = [](const plat_file &a, const plat_file &b) { return a.fd < b.fd; };

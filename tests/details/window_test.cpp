@@ -156,6 +156,25 @@ TEST_F(Window, TheProcessReportScrollsToItsLastRowAndNoFurther)
     EXPECT_EQ(s.exti->first_row, 0u);
 }
 
+// A zombie has no arguments and no files: its name and an empty table.
+TEST_F(Window, AZombieShowsItsNameAndAnEmptyTable)
+{
+    fake_process({.pid = 1, .ppid = 0, .name = "init"});
+    fake_process({.pid = 42, .ppid = 1, .name = "job", .state = 'Z', .start = 1700000000});
+    s.keys({'t'});
+    while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != 42)
+        s.keys({KBD_DOWN});
+    s.keys({'d'});
+    std::vector<std::string> rows = shown(s.exti);
+    ASSERT_EQ(rows.size(), 14u);
+    EXPECT_EQ(rows[4], "CMDLINE: job");
+    for (int i = 0; i < 10; ++i)
+        s.keys({'z'});
+    rows = shown(s.exti);
+    EXPECT_EQ(rows[rows.size() - 2], "FILE DESCRIPTORS:");
+    EXPECT_EQ(rows.back(), "FD   TYPE    PATH");
+}
+
 TEST_F(Window, EverySectionHasItsFallback)
 {
     fake_process({.pid = 1, .ppid = 0, .name = "init"});

@@ -238,19 +238,20 @@ TEST_F(ProcFiles, OwnExecutableZombieAndGoneProcess)
     ASSERT_GE(pid, 0);
     if (pid == 0)
         _exit(0);
-    // Exited but not reaped, then gone: neither has anything to show.
+    // Exited but not reaped: an empty list, as it holds no file any more.
+    // Then gone: nothing to read.
     siginfo_t si{};
     ASSERT_EQ(waitid(P_PID, static_cast<id_t>(pid), &si, WEXITED | WNOWAIT), 0);
-    auto nothing_to_show = [pid](const char *when) {
-        std::vector<plat_file> files = {{3, PF_VNODE, 0, "/stale"}};
-        std::string path = "stale";
-        EXPECT_FALSE(plat_proc_files(pid, files)) << when;
-        EXPECT_TRUE(files.empty()) << when;
-        EXPECT_FALSE(plat_proc_exe(pid, path)) << when;
-    };
-    nothing_to_show("zombie");
+    std::vector<plat_file> files = {{3, PF_VNODE, 0, "/stale"}};
+    std::string path = "stale";
+    EXPECT_TRUE(plat_proc_files(pid, files)) << "zombie";
+    EXPECT_TRUE(files.empty()) << "zombie";
+    EXPECT_FALSE(plat_proc_exe(pid, path)) << "zombie";
     ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
-    nothing_to_show("reaped");
+    files = {{3, PF_VNODE, 0, "/stale"}};
+    EXPECT_FALSE(plat_proc_files(pid, files)) << "reaped";
+    EXPECT_TRUE(files.empty()) << "reaped";
+    EXPECT_FALSE(plat_proc_exe(pid, path)) << "reaped";
 }
 
 // A kernel thread has no executable and no descriptors, but it is alive:

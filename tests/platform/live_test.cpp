@@ -146,8 +146,11 @@ TEST_F(LiveHost, ChildRecordWithoutControllingTerminal)
     ASSERT_TRUE(plat_proc(c.pid, r));
     EXPECT_EQ(r.tpgid, -1);
     EXPECT_STREQ(get_w(c.pid), "-");
-    // Blocked in a read, its resident size holds still: the kernel's own
-    // count, not the stat line's estimate.
+    // Once blocked in its read, its resident size holds still: the kernel's
+    // own count, not the stat line's estimate.
+    for (int i = 0; i < 5000 && plat_proc(c.pid, r) && r.state != 'S'; ++i)
+        usleep(1000);
+    ASSERT_EQ(r.state, 'S');
     EXPECT_EQ(static_cast<long>(r.rss / 1024), status_kb(c.pid, "VmRSS:"));
 }
 

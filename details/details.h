@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 
 #include "core/widget.h"
@@ -40,6 +41,16 @@ void title(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 void newln();
 // Display text of any length, cut into rows of the window's width.
 void print_wrapped(const char *text);
+// Tables whose rows are counted before they are read: one row per entry.
+// table_row formats like print and writes on the current row only, cutting
+// what passes the pad's right edge, then goes to the next row. skip_rows
+// counts n rows out of view without laying them out: scrolling still
+// reaches past them. rows_in_view tells which entries of such a table, its
+// first row `ahead` rows below the next one, have their rows in view:
+// `count` of them from `first`.
+void table_row(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void skip_rows(std::size_t n);
+void rows_in_view(int ahead, std::size_t &first, std::size_t &count);
 
 // The reports.
 void euser(void *name);

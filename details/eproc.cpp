@@ -14,10 +14,10 @@ namespace {
 
 const char unavailable[] = "Information unavailable.\n";
 
-// The open-file list, read once per report: the ROOT, CWD and FILE
-// DESCRIPTORS sections all come from it.
-std::vector<plat_file> files;
-bool files_read = false;
+// The entries of the open-file list that are not descriptors, for the
+// ROOT and CWD sections. FILE DESCRIPTORS reads the list again, for the
+// rows it can show, which only it knows.
+plat_files files;
 
 const char *type_name(int type)
 {
@@ -55,7 +55,7 @@ void sys_proc_exe(int pid)
 void flagged_paths(int flag)
 {
     bool any = false;
-    for (const plat_file &f : files) {
+    for (const plat_file &f : files.used) {
         if (!(f.uflags & flag))
             continue;
         any = true;
@@ -120,19 +120,35 @@ void sys_proc_status(int pid)
     println("VmRSS:\t%ju KB\n", static_cast<std::uintmax_t>(r.rss >> 10));
 }
 
-void sys_proc_fds(int)
+// One row per entry, whatever its path, so that the rows of the
+// descriptors out of view are counted without reading them; a path too
+// long for the pad's width is cut there.
+void fd_row(const plat_file &f)
 {
-    if (!files_read) {
+    if (f.path.empty())
+        table_row("%-4d %-7s", f.fd, type_name(f.type));
+    else
+        table_row("%-4d %-7s %s", f.fd, type_name(f.type), disp_clean(f.path).c_str());
+}
+
+// Only the descriptors whose rows can be in view are read and typed: a
+// process with thousands costs what the window shows.
+void sys_proc_fds(int pid)
+{
+    std::size_t first = 0, count = 0;
+    rows_in_view(1, first, count);  // below the header's row
+    plat_files list;
+    if (!plat_proc_files(pid, first, count, list)) {
         println("%s", unavailable);
         return;
     }
     println("%-4s %-7s %s\n", "FD", "TYPE", "PATH");
-    for (const plat_file &f : files) {
-        println("%-4d %-7s", f.fd, type_name(f.type));
-        if (!f.path.empty())
-            println(" %s", disp_clean(f.path).c_str());
-        println("\n");
-    }
+    for (const plat_file &f : list.used)
+        fd_row(f);
+    skip_rows(list.fd_first);
+    for (const plat_file &f : list.fds)
+        fd_row(f);
+    skip_rows(list.fd_count - list.fd_first - list.fds.size());
 }
 
 struct proc_detail {
@@ -164,10 +180,10 @@ void eproc(void *pid_ptr)
 {
     int pid = pid_ptr ? *static_cast<int *>(pid_ptr) : 1;
     plgn_out_start();
-    files_read = plat_proc_files(pid, files);
+    plat_proc_files(pid, 0, 0, files);
     for (const proc_detail &d : proc_details_t) {
         title("%s", d.title);
         d.section(pid);
     }
-    files.clear();
+    files = plat_files{};
 }

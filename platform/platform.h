@@ -96,8 +96,20 @@ struct plat_file {
 enum : int { PF_VNODE = 1, PF_FIFO = 2, PF_SOCKET = 3, PF_PIPE = 4, PF_KQUEUE = 6, PF_SHM = 9, PF_OTHER = 11 };
 enum : int { PF_RDIR = 1, PF_CDIR = 2, PF_TEXT = 8 };
 
-// The open-file list; false (and out empty) when it cannot be read.
-bool plat_proc_files(int pid, std::vector<plat_file> &out);
+// An open-file list read for a window of it: a process may hold thousands
+// of descriptors, and only those a window shows are read and typed.
+struct plat_files {
+    std::vector<plat_file> used;  // every entry that is not a descriptor, in the list's order
+    std::size_t fd_count = 0;     // the descriptors that follow them
+    std::size_t fd_first = 0;     // the place among those of fds[0]; at most fd_count
+    std::vector<plat_file> fds;   // the descriptors in the window; fd_first + their number <= fd_count
+};
+
+// Reads the list for a window of count entries from entry first of the
+// whole list (the entries that are not descriptors, then the descriptors):
+// all of the former, the number of the latter, and those of the latter
+// that fall in the window. False (and out empty) when it cannot be read.
+bool plat_proc_files(int pid, std::size_t first, std::size_t count, plat_files &out);
 
 // ---- accounts ------------------------------------------------------------
 

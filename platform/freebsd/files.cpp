@@ -40,11 +40,12 @@ bool plat_proc_exe(int pid, std::string &path)
     return true;
 }
 
-// The list as the library gives it: the entries that are not descriptors
-// (text, working and root directory) first, then the descriptors in order.
-bool plat_proc_files(int pid, std::vector<plat_file> &out)
+// The list as the library gives it, whole: the entries that are not
+// descriptors (text, working and root directory) first, then the
+// descriptors in order.
+bool plat_proc_files(int pid, std::size_t first, std::size_t count, plat_files &out)
 {
-    out.clear();
+    out = plat_files{};
     procstat_ptr ps(procstat_open_sysctl());
     if (!ps)
         return false;
@@ -54,8 +55,10 @@ bool plat_proc_files(int pid, std::vector<plat_file> &out)
     procstat_files_ptr files(procstat_getfiles(ps.get(), kp.get(), 0), {ps.get()});
     if (!files)
         return false;
+    std::vector<plat_file> all;
     filestat *f;
     STAILQ_FOREACH(f, files.get(), next)
-        out.push_back(file_entry(f->fs_fd, f->fs_type, f->fs_uflags, f->fs_path));
+        all.push_back(file_entry(f->fs_fd, f->fs_type, f->fs_uflags, f->fs_path));
+    window_of(all, first, count, out);
     return true;
 }

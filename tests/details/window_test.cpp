@@ -95,6 +95,8 @@ TEST_F(Window, TheProcessReportScrollsToItsLastRowAndNoFurther)
     };
     for (int fd = 7; fd < 40; ++fd)
         files.push_back({fd, PF_VNODE, 0, "/var/log/f" + std::to_string(fd)});
+    // Wider than the pad: cut there, one row like every other entry.
+    files[12].path = "/var/log/" + std::string(200, 'x');
     fake_process({.pid = 1, .ppid = 0, .name = "init"});
     fake_process({.pid = 42, .ppid = 1, .name = "job", .cmdline = fake_argv({"job", "--all"}), .uid = 7,
                   .state = 'R', .start = 1700000000, .threads = 3, .vsize = 8 << 20, .rss = 5000,

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/common/proc_files.h"
+#include "platform/linux/dir_read.h"
 #include "platform/linux/file_read.h"
 #include "platform/platform.h"
 
@@ -139,21 +140,15 @@ bool each_fd_name(int fd_dir, std::size_t wanted, F &&f)
     alignas(dirent64) char buf[8192];
     for (;;) {
         std::size_t ask = wanted < sizeof buf / entry_room - 2 ? (wanted + 2) * entry_room : sizeof buf;
-        ssize_t n = getdents64(fd_dir, buf, ask);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n == 0;
-        for (ssize_t at = 0; at < n;) {
-            const auto *e = reinterpret_cast<const dirent64 *>(buf + at);
-            at += e->d_reclen;
-            if (e->d_name[0] == '.')
-                continue;
-            if (!f(e->d_name))
-                return true;
+        ssize_t n = dir_batch(fd_dir, buf, ask, [&](const dirent64 &e) {
             if (wanted > 0 && wanted != SIZE_MAX)
                 --wanted;
-        }
+            return f(e.d_name);
+        });
+        if (n == DIR_STOPPED)
+            return true;
+        if (n <= 0)
+            return n == 0;
     }
 }
 

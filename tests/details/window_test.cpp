@@ -28,6 +28,15 @@ struct Window : ::testing::Test {
         users_init();
         s.tick();
     }
+
+    // The whole tree, its bar on the process, and the details window open.
+    void details_of(int pid)
+    {
+        s.keys({'t'});
+        while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != pid)
+            s.keys({KBD_DOWN});
+        s.keys({'d'});
+    }
 };
 
 TEST_F(Window, SourceKeysOpenSwitchAndClose)
@@ -101,10 +110,7 @@ TEST_F(Window, TheProcessReportScrollsToItsLastRowAndNoFurther)
     fake_process({.pid = 42, .ppid = 1, .name = "job", .cmdline = fake_argv({"job", "--all"}), .uid = 7,
                   .state = 'R', .start = 1700000000, .threads = 3, .vsize = 8 << 20, .rss = 5000,
                   .exe = "/usr/bin/job", .files = files});
-    s.keys({'t'});
-    while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != 42)
-        s.keys({KBD_DOWN});
-    s.keys({'d'});
+    details_of(42);
 
     std::vector<std::string> rows = shown(s.exti);
     ASSERT_GE(rows.size(), 14u);
@@ -163,10 +169,7 @@ TEST_F(Window, AZombieShowsItsNameAndAnEmptyTable)
 {
     fake_process({.pid = 1, .ppid = 0, .name = "init"});
     fake_process({.pid = 42, .ppid = 1, .name = "job", .state = 'Z', .start = 1700000000});
-    s.keys({'t'});
-    while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != 42)
-        s.keys({KBD_DOWN});
-    s.keys({'d'});
+    details_of(42);
     std::vector<std::string> rows = shown(s.exti);
     ASSERT_EQ(rows.size(), 14u);
     EXPECT_EQ(rows[4], "CMDLINE: job");
@@ -181,10 +184,7 @@ TEST_F(Window, EverySectionHasItsFallback)
 {
     fake_process({.pid = 1, .ppid = 0, .name = "init"});
     fake_process({.pid = 42, .ppid = 1, .name = "job", .files_unreadable = true});
-    s.keys({'t'});
-    while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != 42)
-        s.keys({KBD_DOWN});
-    s.keys({'d'});
+    details_of(42);
     fake_process_gone(42);
     s.keys({'a'});  // the process went while the window is open
     const std::string no = "Information unavailable.";

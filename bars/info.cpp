@@ -52,13 +52,16 @@ void *info_msgh(widget *w, int type, widget *, void *datum)
 {
     if (type != snd_info)
         return nullptr;
+    // The row shows the last text alone: the tail of a longer one before it
+    // would read as part of it ("process 3" becoming "process 33").
     if (datum) {
         scr_attr_set(w, A_BOLD);
         scr_maddstr(w, static_cast<const char *>(datum), 1, static_cast<int>(w->left), -1);
         scr_attr_set(w, A_NORMAL);
-    } else if (wmove(w->pad, 1, 0) == OK) {
-        wclrtoeol(w->pad);
+    } else {
+        wmove(w->pad, 1, 0);
     }
+    wclrtoeol(w->pad);
     scr_wrefresh(w);
     return reinterpret_cast<void *>(1);
 }

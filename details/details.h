@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 
 #include "core/widget.h"
@@ -20,6 +21,12 @@ void exti_reg(widget *w);
 int exti_keyh(widget *w, int key);
 void *exti_msgh(widget *w, int type, widget *sender, void *datum);
 void exti_redraw(widget *w);
+void exti_periodic(widget *w);
+// True while the window makes its report for a tick or for a source just
+// chosen; false while it draws the same look again, to scroll or to fit a
+// resized terminal. A report that measures change over time measures only
+// on a new look, so scrolling does not shorten what it measures over.
+bool exti_new_look();
 
 // Output operations. A report begins with plgn_out_start and writes rows
 // from the window's top-left; the text continues on the next row at a
@@ -34,6 +41,16 @@ void title(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
 void newln();
 // Display text of any length, cut into rows of the window's width.
 void print_wrapped(const char *text);
+// Tables whose rows are counted before they are read: one row per entry.
+// table_row formats like print and writes on the current row only, cutting
+// what passes the pad's right edge, then goes to the next row. skip_rows
+// counts n rows out of view without laying them out: scrolling still
+// reaches past them. rows_in_view tells which entries of such a table, its
+// first row `ahead` rows below the next one, have their rows in view:
+// `count` of them from `first`.
+void table_row(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+void skip_rows(std::size_t n);
+void rows_in_view(int ahead, std::size_t &first, std::size_t &count);
 
 // The reports.
 void euser(void *name);

@@ -14,10 +14,10 @@ namespace {
 
 const char unavailable[] = "Information unavailable.\n";
 
-// The open-file list, read once per report: the ROOT, CWD and FILE
-// DESCRIPTORS sections all come from it.
-std::vector<plat_file> files;
-bool files_read = false;
+// The entries of the open-file list that are not descriptors, for the
+// ROOT and CWD sections. FILE DESCRIPTORS reads the list again, for the
+// rows it can show, which only it knows.
+plat_files files;
 
 const char *type_name(int type)
 {
@@ -55,7 +55,7 @@ void sys_proc_exe(int pid)
 void flagged_paths(int flag)
 {
     bool any = false;
-    for (const plat_file &f : files) {
+    for (const plat_file &f : files.used) {
         if (!(f.uflags & flag))
             continue;
         any = true;
@@ -78,13 +78,19 @@ void sys_proc_cwd(int)
     flagged_paths(PF_CDIR);
 }
 
-// The whole argument vector, which the tree cuts at the screen's edge.
+// The whole argument vector, which the tree cuts at the screen's edge. A
+// zombie or a kernel thread has none: its name stands in, as in the tree.
 void sys_proc_cmdline(int pid)
 {
     std::vector<char> raw(128 * 1024);
     long n = plat_cmdline(pid, raw.data(), raw.size());
-    if (n < 0) {
+    proc_rec r;
+    if (n < 0 || (n == 0 && !plat_proc(pid, r))) {
         println("%s", unavailable);
+        return;
+    }
+    if (n == 0) {
+        print_wrapped(disp_clean(r.comm).c_str());
         return;
     }
     std::string joined(raw.data(), static_cast<std::size_t>(n));
@@ -111,22 +117,42 @@ void sys_proc_status(int pid)
     println("Threads:\t%d\n", static_cast<int>(r.threads));
     println("Uid:\t%d\n", static_cast<int>(uid));
     println("VmSize:\t%ju KB\n", static_cast<std::uintmax_t>(r.vsize >> 10));
-    println("VmRSS:\t%ju KB\n", static_cast<std::uintmax_t>(r.rss >> 10));
+    // The record's figure is an estimate on some systems; the kernel's own
+    // count, when it can be had, is what VmRSS means.
+    std::uint64_t rss = r.rss;
+    plat_proc_rss(pid, rss);
+    println("VmRSS:\t%ju KB\n", static_cast<std::uintmax_t>(rss >> 10));
 }
 
-void sys_proc_fds(int)
+// One row per entry, whatever its path, so that the rows of the
+// descriptors out of view are counted without reading them; a path too
+// long for the pad's width is cut there.
+void fd_row(const plat_file &f)
 {
-    if (!files_read) {
+    if (f.path.empty())
+        table_row("%-4d %-7s", f.fd, type_name(f.type));
+    else
+        table_row("%-4d %-7s %s", f.fd, type_name(f.type), disp_clean(f.path).c_str());
+}
+
+// Only the descriptors whose rows can be in view are read and typed: a
+// process with thousands costs what the window shows.
+void sys_proc_fds(int pid)
+{
+    std::size_t first = 0, count = 0;
+    rows_in_view(1, first, count);  // below the header's row
+    plat_files list;
+    if (!plat_proc_files(pid, first, count, list)) {
         println("%s", unavailable);
         return;
     }
     println("%-4s %-7s %s\n", "FD", "TYPE", "PATH");
-    for (const plat_file &f : files) {
-        println("%-4d %-7s", f.fd, type_name(f.type));
-        if (!f.path.empty())
-            println(" %s", disp_clean(f.path).c_str());
-        println("\n");
-    }
+    for (const plat_file &f : list.used)
+        fd_row(f);
+    skip_rows(list.fd_first);
+    for (const plat_file &f : list.fds)
+        fd_row(f);
+    skip_rows(list.fd_count - list.fd_first - list.fds.size());
 }
 
 struct proc_detail {
@@ -158,10 +184,10 @@ void eproc(void *pid_ptr)
 {
     int pid = pid_ptr ? *static_cast<int *>(pid_ptr) : 1;
     plgn_out_start();
-    files_read = plat_proc_files(pid, files);
+    plat_proc_files(pid, 0, 0, files);
     for (const proc_detail &d : proc_details_t) {
         title("%s", d.title);
         d.section(pid);
     }
-    files.clear();
+    files = plat_files{};
 }

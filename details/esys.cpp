@@ -17,22 +17,28 @@ const char unavailable[] = "Information unavailable.\n";
 bool boot_known = false;
 std::int64_t boot_secs = 0;
 
-// The counters as the previous system report and this one read them. They
-// live for the whole run, so the shares cover the time since the previous
-// report, whenever that was; the first report compares with zero and so
-// shows the shares since boot.
+// The counters as the previous new look at the report and this one read
+// them. They live for the whole run, so the shares cover the time since the
+// previous tick's report, or since the report was last opened; the first
+// report compares with zero and so shows the shares since boot.
 counters previous;
 counters current;
+bool cpu_unread = false;
 
 // Where each counter sits in the platform's five.
 enum { CPU_USER, CPU_NICE, CPU_SYS, CPU_INTR, CPU_IDLE };
 
 void cpu_share_line()
 {
-    previous = current;
-    // A failed read leaves the sample as it was: every delta is 0, and the
-    // line shows 0.0 for all four.
-    if (sys_cpu_info(&current) == -1)
+    // Drawn again to scroll or after a resize, the line shows what the last
+    // look measured: a sample now would measure a few milliseconds.
+    if (exti_new_look()) {
+        previous = current;
+        // A failed read leaves the sample as it was: every delta is 0, and
+        // the line shows 0.0 for all four.
+        cpu_unread = sys_cpu_info(&current) == -1;
+    }
+    if (cpu_unread)
         println("%s", unavailable);
     const std::array<std::uint64_t, 4> delta = {
         current.user - previous.user,
@@ -141,9 +147,7 @@ void sys_mem_info()
     bytes_row("RealMemTotal  ", m.realmem, ps);
     bytes_row("PhysMemTotal  ", m.physmem, ps);
     pages_row("MemFree       ", m.free, ps);
-    // The three counts are added as the kernel keeps them, in 32 bits.
-    std::uint32_t reclaimable = m.inactive + m.free + m.laundry;
-    pages_row("MemAvailable  ", bytes_to_pages(m.bufspace, ps) + reclaimable, ps);
+    pages_row("MemAvailable  ", m.available, ps);
     pages_row("Active        ", m.active, ps);
     pages_row("Inactive      ", m.inactive, ps);
     pages_row("Laundry       ", m.laundry, ps);

@@ -116,6 +116,47 @@ void newln()
     out_text("\n");
 }
 
+void table_row(const char *fmt, ...)
+{
+    char buf[256];
+    va_list ap;
+    va_start(ap, fmt);
+    std::vsnprintf(buf, sizeof buf, fmt, ap);
+    va_end(ap);
+    const int at = out_row;
+    for (std::string_view s(buf); !s.empty() && out_row == at;) {
+        disp_char d = disp_next(s);
+        if (out_col + d.cells > pad_width())
+            break;
+        if (d.cells > 0)
+            put(s.data(), d.bytes, d.cells);
+        s.remove_prefix(static_cast<std::size_t>(d.bytes));
+    }
+    // A row that filled the pad's width has gone on already.
+    if (out_row == at)
+        next_row();
+}
+
+void skip_rows(std::size_t n)
+{
+    if (n == 0)
+        return;
+    out_row += static_cast<int>(n);
+    out_col = 0;
+    if (out_row - 1 > exti->last_line)
+        exti->last_line = out_row - 1;
+}
+
+void rows_in_view(int ahead, std::size_t &first, std::size_t &count)
+{
+    long top = (out_col == 0 ? out_row : out_row + 1L) + ahead;
+    long view_first = exti->first_row;
+    long view_last = view_first + scr_view_h(exti);
+    first = view_first > top ? static_cast<std::size_t>(view_first - top) : 0;
+    long first_row = top + static_cast<long>(first);
+    count = view_last >= first_row ? static_cast<std::size_t>(view_last - first_row + 1) : 0;
+}
+
 void print_wrapped(const char *text)
 {
     int width = static_cast<std::int32_t>(exti->right) - static_cast<std::int32_t>(exti->left) + 1;

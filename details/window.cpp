@@ -29,6 +29,10 @@ int last_source_key = 0;
 // The last answer of the list on screen. A source that does not ask gets
 // it unchanged and never reads it.
 void *crsr_value = nullptr;
+// Whether the next report is a new look at the system (a tick, a source
+// just chosen) rather than the last look drawn again to scroll or to fit a
+// resized terminal.
+bool new_look = true;
 
 const char caption[] = " <- -> [a]up [z]down ";
 
@@ -58,7 +62,20 @@ void exti_reg(widget *w)
     exti = w;
     w->keyh = exti_keyh;
     w->msgh = exti_msgh;
+    // From registration on, shown or not: a tick while hidden only marks
+    // the look that opening makes new anyway.
+    w->periodic = exti_periodic;
     mwin_msg_on(w);
+}
+
+void exti_periodic(widget *)
+{
+    new_look = true;
+}
+
+bool exti_new_look()
+{
+    return new_look;
 }
 
 int exti_keyh(widget *w, int key)
@@ -67,6 +84,7 @@ int exti_keyh(widget *w, int key)
         if (key != s.key)
             continue;
         current = &s;
+        new_look = true;
         if (!shown(w)) {
             scr_werase(w);
             w->refresh = scr_wrefresh;
@@ -105,8 +123,11 @@ void *exti_msgh(widget *w, int type, widget *, void *datum)
 {
     if (type != snd_esource)
         return nullptr;
+    // A list that came to the front: the window shows its report's top at
+    // once, not rows of the old place until the tick.
     w->first_row = 0;
     w->first_col = 0;
+    w->flags |= W_DIRTY;
     sources[0].report = reinterpret_cast<report_fn>(datum);
     return datum;
 }
@@ -124,6 +145,7 @@ void exti_redraw(widget *w)
         w->flags |= W_DIRTY;
     }
     run_report();
+    new_look = false;
     std::uint32_t first = w->first_row;
     scr_output_end(w);
     if (w->first_row != first) {

@@ -53,7 +53,7 @@ struct proc_rec {
     std::int64_t start;          // start time in seconds since the epoch; -1 unknown
     long threads;
     std::uint64_t vsize;         // virtual size in bytes
-    std::uint64_t rss;           // resident size in bytes
+    std::uint64_t rss;           // resident size in bytes, as cheaply as the system tells it
 };
 
 // Reads one process; false when it does not exist or cannot be read.
@@ -99,6 +99,11 @@ bool plat_can_read_cmdlines();
 // one host answers the same either way. False when neither is known.
 bool plat_proc_owner(int pid, std::uint32_t &uid);
 
+// The resident size in bytes as the kernel counts it (what it reports as
+// VmRSS), where the record's own figure is only an estimate; false when it
+// cannot be read.
+bool plat_proc_rss(int pid, std::uint64_t &bytes);
+
 // The effective uid of the process; false when it cannot be read.
 bool plat_proc_euid(int pid, std::uint32_t &uid);
 
@@ -118,8 +123,20 @@ struct plat_file {
 enum : int { PF_VNODE = 1, PF_FIFO = 2, PF_SOCKET = 3, PF_PIPE = 4, PF_KQUEUE = 6, PF_SHM = 9, PF_OTHER = 11 };
 enum : int { PF_RDIR = 1, PF_CDIR = 2, PF_TEXT = 8 };
 
-// The open-file list; false (and out empty) when it cannot be read.
-bool plat_proc_files(int pid, std::vector<plat_file> &out);
+// An open-file list read for a window of it: a process may hold thousands
+// of descriptors, and only those a window shows are read and typed.
+struct plat_files {
+    std::vector<plat_file> used;  // every entry that is not a descriptor, in the list's order
+    std::size_t fd_count = 0;     // the descriptors that follow them
+    std::size_t fd_first = 0;     // the place among those of fds[0]; at most fd_count
+    std::vector<plat_file> fds;   // the descriptors in the window; fd_first + their number <= fd_count
+};
+
+// Reads the list for a window of count entries from entry first of the
+// whole list (the entries that are not descriptors, then the descriptors):
+// all of the former, the number of the latter, and those of the latter
+// that fall in the window. False (and out empty) when it cannot be read.
+bool plat_proc_files(int pid, std::size_t first, std::size_t count, plat_files &out);
 
 // ---- accounts ------------------------------------------------------------
 
@@ -174,11 +191,13 @@ int plat_cpu_count();
 // read.
 bool plat_cpu_each(int ncpu, std::vector<plat_cpu_counters> &out);
 
-// Memory figures; a figure that cannot be read is left 0.
+// Memory figures; a figure that cannot be read is left 0. The page queues
+// (free, active, inactive, laundry, wired) hold no page twice.
 struct plat_mem {
     int page_size = 0;
     std::uint32_t free = 0, active = 0, inactive = 0, laundry = 0, wired = 0;  // pages
     std::uint64_t bufspace = 0, swap_total = 0, realmem = 0, physmem = 0;     // bytes
+    std::uint64_t available = 0;  // pages the system could hand out without swapping
 };
 void plat_mem_info(plat_mem &out);
 // Swap over all devices in pages; false when it cannot be read.

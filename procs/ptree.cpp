@@ -296,6 +296,12 @@ void ptree_redraw(widget *w)
         scr_maddstr(w, "User has logged out", 0, 0, 20);
         return;
     }
+    // "User has logged out" took the bar away; a tree to show brings it
+    // back on its first line, or no key could move it or act on a process.
+    if (w->crsr < 0) {
+        w->crsr = 0;
+        w->first_row = 0;
+    }
     int n = static_cast<int>(ptree_counts[C_TOTAL]);
     scr_list_start(w, n);
     int first = scr_first_shown(w);

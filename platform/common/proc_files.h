@@ -2,6 +2,9 @@
 // out (a kinfo_file record), becomes a plat_file.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -30,3 +33,35 @@ int file_type(int kernel_type);
 // its number stands for (PF_RDIR, PF_CDIR, PF_TEXT); the others of its kind
 // (a jail's directory, a trace file, the terminal) get none.
 plat_file file_entry(int kernel_fd, int kernel_type, std::string_view path);
+
+// The descriptors that a window of count entries from entry first of the
+// whole list takes, the list holding `used` entries before its descriptors:
+// those from place first up to, not including, place end among them.
+struct fd_window {
+    std::size_t first;
+    std::size_t end;
+};
+constexpr fd_window descriptor_window(std::size_t first, std::size_t count, std::size_t used)
+{
+    std::size_t last = count > SIZE_MAX - first ? SIZE_MAX : first + count;
+    return {first > used ? first - used : 0, last > used ? last - used : 0};
+}
+
+// The window of a list read whole, as a system that hands out the whole
+// list at once gives it (and as the tests' backend does).
+inline void window_of(std::span<const plat_file> all, std::size_t first, std::size_t count, plat_files &out)
+{
+    out = plat_files{};
+    for (const plat_file &f : all)
+        if (f.fd < 0)
+            out.used.push_back(f);
+    fd_window w = descriptor_window(first, count, out.used.size());
+    for (const plat_file &f : all) {
+        if (f.fd < 0)
+            continue;
+        if (out.fd_count >= w.first && out.fd_count < w.end)
+            out.fds.push_back(f);
+        ++out.fd_count;
+    }
+    out.fd_first = w.first < out.fd_count ? w.first : out.fd_count;
+}

@@ -42,20 +42,22 @@ bool plat_proc_exe(int pid, std::string &path)
     return true;
 }
 
-// The list as the kernel gives it: the entries that are not descriptors
-// (text, working and root directory) first, then the descriptors in order.
-// Read with libutil rather than libprocstat, which writes its complaint
-// about a process exiting or in exec over the screen, and turns a list the
-// kernel refuses (another user's process) into an empty one; here that is
-// a list that cannot be read.
-bool plat_proc_files(int pid, std::vector<plat_file> &out)
+// The list as the kernel gives it, whole: the entries that are not
+// descriptors (text, working and root directory) first, then the
+// descriptors in order. Read with libutil rather than libprocstat, which
+// writes its complaint about a process exiting or in exec over the screen,
+// and turns a list the kernel refuses (another user's process) into an
+// empty one; here that is a list that cannot be read.
+bool plat_proc_files(int pid, std::size_t first, std::size_t count, plat_files &out)
 {
-    out.clear();
-    int count = 0;
-    std::unique_ptr<kinfo_file[], free_deleter> files(kinfo_getfile(pid, &count));
+    out = plat_files{};
+    int n = 0;
+    std::unique_ptr<kinfo_file[], free_deleter> files(kinfo_getfile(pid, &n));
     if (!files)
         return false;
-    for (int i = 0; i < count; ++i)
-        out.push_back(file_entry(files[i].kf_fd, files[i].kf_type, fixed_text(files[i].kf_path)));
+    std::vector<plat_file> all;
+    for (int i = 0; i < n; ++i)
+        all.push_back(file_entry(files[i].kf_fd, files[i].kf_type, fixed_text(files[i].kf_path)));
+    window_of(all, first, count, out);
     return true;
 }

@@ -1,3 +1,4 @@
+#include "platform/common/mem_available.h"
 #include "platform/freebsd/kvm_ptr.h"
 #include "platform/freebsd/sysctl_value.h"
 #include "platform/platform.h"
@@ -15,6 +16,7 @@ void plat_mem_info(plat_mem &out)
     sysctl_value("vm.swap_total", out.swap_total);
     sysctl_value("hw.realmem", out.realmem);
     sysctl_value("hw.physmem", out.physmem);
+    out.available = mem_available(out);
 }
 
 // With room for one entry the library puts the totals over all swap

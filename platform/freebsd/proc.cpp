@@ -105,6 +105,16 @@ bool plat_tty_member(int, std::uint64_t tty, int pgrp, proc_rec &out)
     return false;
 }
 
+// The record's resident size is the kernel's own count here.
+bool plat_proc_rss(int pid, std::uint64_t &bytes)
+{
+    proc_rec r;
+    if (!plat_proc(pid, r))
+        return false;
+    bytes = r.rss;
+    return true;
+}
+
 // KERN_PROC_PROC: one record per process. KERN_PROC_ALL would hand out one
 // per thread, and every thread would stand in the tree as a process.
 int plat_proc_table(proc_rec **out)

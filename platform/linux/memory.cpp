@@ -6,11 +6,13 @@
 //   inactive    Inactive
 //   wired       Unevictable: pages the kernel may not reclaim, the mlocked
 //               ones among them
-//   laundry     Dirty + Writeback: pages that must be written out before
-//               they can be freed. The kernel keeps no queue of its own for
-//               them, so unlike the other counts they are also inside active
-//               and inactive.
-//   bufspace    Buffers
+//   laundry     0: the kernel keeps no queue of pages waiting to be written
+//               out. Its dirty pages stay on the active and inactive lists,
+//               and counted here as well they would count twice.
+//   available   MemAvailable: the kernel's own estimate of what it could
+//               hand out without swapping. Inactive is no part of it: without
+//               swap its anonymous pages cannot be reclaimed at all.
+//   bufspace    Buffers, which active and inactive hold too
 //   swap_total  SwapTotal, in bytes
 //   physmem     MemTotal: the memory the kernel manages, the installed
 //               memory less what the firmware and the kernel's own image hold
@@ -35,11 +37,11 @@ namespace {
 std::string meminfo_buf;
 std::string block_size_buf;
 
-enum : std::size_t { MEM_TOTAL, MEM_FREE, BUFFERS, ACTIVE, INACTIVE, UNEVICTABLE, DIRTY, WRITEBACK,
-                     SWAP_TOTAL, SWAP_FREE, FIELDS };
+enum : std::size_t { MEM_TOTAL, MEM_FREE, MEM_AVAILABLE, BUFFERS, ACTIVE, INACTIVE, UNEVICTABLE, SWAP_TOTAL,
+                     SWAP_FREE, FIELDS };
 constexpr std::array<std::string_view, FIELDS> field_names = {
-    "MemTotal:", "MemFree:", "Buffers:", "Active:", "Inactive:", "Unevictable:", "Dirty:", "Writeback:",
-    "SwapTotal:", "SwapFree:",
+    "MemTotal:", "MemFree:", "MemAvailable:", "Buffers:", "Active:", "Inactive:", "Unevictable:", "SwapTotal:",
+    "SwapFree:",
 };
 
 // The figures of <proc>/meminfo that vigil uses, in bytes; -1 for those
@@ -116,9 +118,7 @@ void plat_mem_info(plat_mem &out)
     out.active = pages(b[ACTIVE], page_size);
     out.inactive = pages(b[INACTIVE], page_size);
     out.wired = pages(b[UNEVICTABLE], page_size);
-    // Without one of the two the sum would pass for the whole.
-    if (b[DIRTY] >= 0 && b[WRITEBACK] >= 0)
-        out.laundry = pages(b[DIRTY] + b[WRITEBACK], page_size);
+    out.available = pages(b[MEM_AVAILABLE], page_size);
     out.bufspace = bytes(b[BUFFERS]);
     out.swap_total = bytes(b[SWAP_TOTAL]);
     out.physmem = bytes(b[MEM_TOTAL]);

@@ -2,36 +2,34 @@
 // process: the links of its directory in the process file system.
 //
 // The descriptor list runs after every key while the process report is
-// open, for processes that may hold thousands of descriptors. So it works
-// through one descriptor on the process's directory and one on its fd/
-// directory (the names are short, nothing is looked up from the root again),
-// and it allocates per entry only the path string. Holding the process's
+// open, for processes that may hold thousands of descriptors. So it lists
+// only as far as the window asked for and reads and types only the
+// descriptors in it, and it works through one descriptor on the process's
+// directory and one on its fd/ directory (the names are short, nothing is
+// looked up from the root again). Holding the process's
 // directory open also keeps every read on the one process: if it exits and
 // its pid is reused meanwhile, the reads fail instead of describing the
 // newcomer.
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "platform/common/proc_files.h"
+#include "platform/linux/dir_read.h"
 #include "platform/linux/file_read.h"
 #include "platform/platform.h"
 
 namespace {
-
-struct dir_closer {
-    void operator()(DIR *d) const { closedir(d); }
-};
-using unique_dir = std::unique_ptr<DIR, dir_closer>;
 
 // The kernel writes a link's target into one page and refuses a longer one,
 // so a page-sized buffer never cuts a target short.
@@ -128,6 +126,32 @@ bool parse_fd(const char *name, int &fd)
     return ec == std::errc() && p == end && p != name && fd >= 0;
 }
 
+// Calls f(name) for the entries of the open descriptor directory, in the
+// kernel's order (ascending descriptors), until f returns false. The kernel
+// builds an entry for each name it lists, so each listing asks for room for
+// only as many names as are still wanted: a window at the top of 5,000
+// descriptors lists a few dozen of them. False when it cannot be read.
+template <typename F>
+bool each_fd_name(int fd_dir, std::size_t wanted, F &&f)
+{
+    // A descriptor's entry, with its name of at most ten digits, fits in 32
+    // bytes; "." and ".." come first.
+    constexpr std::size_t entry_room = 32;
+    alignas(dirent64) char buf[8192];
+    for (;;) {
+        std::size_t ask = wanted < sizeof buf / entry_room - 2 ? (wanted + 2) * entry_room : sizeof buf;
+        ssize_t n = dir_batch(fd_dir, buf, ask, [&](const dirent64 &e) {
+            if (wanted > 0 && wanted != SIZE_MAX)
+                --wanted;
+            return f(e.d_name);
+        });
+        if (n == DIR_STOPPED)
+            return true;
+        if (n <= 0)
+            return n == 0;
+    }
+}
+
 }  // namespace
 
 bool plat_proc_exe(int pid, std::string &path)
@@ -144,9 +168,71 @@ bool plat_proc_exe(int pid, std::string &path)
     return true;
 }
 
-bool plat_proc_files(int pid, std::vector<plat_file> &out)
+namespace {
+
+// The window's descriptors from a listing from the first descriptor on,
+// which stops at the window's end when the kernel told how many there are
+// (told), and else counts them all. False when it cannot be read.
+bool window_from_start(int fd_dir, fd_window w, std::size_t told, plat_files &out)
 {
-    out.clear();
+    const std::size_t need = told == 0 ? SIZE_MAX : w.first < w.end ? std::min(w.end, told) : 0;
+    std::size_t seen = 0;
+    bool listed = need == 0 || each_fd_name(fd_dir, need, [&](const char *name) {
+        plat_file f;
+        if (!parse_fd(name, f.fd))
+            return true;
+        if (seen >= w.first && seen < w.end) {
+            // One closed since it was listed is left out, as if never listed.
+            if (!describe(fd_dir, name, f))
+                return true;
+            out.fds.push_back(std::move(f));
+        }
+        return ++seen < need;
+    });
+    out.fd_count = seen < need ? seen : std::max(seen, told);
+    out.fd_first = std::min(w.first, out.fd_count);
+    return listed;
+}
+
+// The window's descriptors from a listing of only the last ones, for a
+// window nearer the end of the told descriptors. The i-th lowest open
+// descriptor is numbered i or more, so those numbered from the window's
+// first place on include every one from that place to the end; how many
+// they are tells the place of the first of them. In the directory a
+// descriptor's place is its number plus 2, after "." and "..".
+bool window_to_end(int fd_dir, fd_window w, std::size_t told, plat_files &out)
+{
+    const auto from = static_cast<off_t>(w.first) + 2;
+    if (lseek(fd_dir, from, SEEK_SET) != from)
+        return false;
+    std::vector<int> last;
+    bool listed = each_fd_name(fd_dir, told - w.first, [&](const char *name) {
+        int fd = 0;
+        if (parse_fd(name, fd))
+            last.push_back(fd);
+        return true;
+    });
+    const std::size_t at = told > last.size() ? told - last.size() : 0;
+    for (std::size_t i = 0; i < last.size(); ++i) {
+        if (at + i < w.first || at + i >= w.end)
+            continue;
+        plat_file f;
+        f.fd = last[i];
+        char name[16];
+        std::snprintf(name, sizeof name, "%d", f.fd);
+        if (describe(fd_dir, name, f))
+            out.fds.push_back(std::move(f));
+    }
+    out.fd_count = at + last.size();
+    out.fd_first = std::min(std::max(w.first, at), out.fd_count);
+    return listed;
+}
+
+}  // namespace
+
+bool plat_proc_files(int pid, std::size_t first, std::size_t count, plat_files &out)
+{
+    out = plat_files{};
     char where[4096];
     int n = std::snprintf(where, sizeof where, "%s/%d", plat_root.proc.c_str(), pid);
     if (n <= 0 || static_cast<std::size_t>(n) >= sizeof where)
@@ -156,48 +242,29 @@ bool plat_proc_files(int pid, std::vector<plat_file> &out)
         return false;
     // The descriptor directory opens only for a process we may inspect: it
     // answers for the whole list.
-    int fd_dir = openat(proc_dir.fd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd_dir < 0)
+    unique_fd fd_dir(openat(proc_dir.fd, "fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd_dir.fd < 0)
         return false;
-    unique_dir dir(fdopendir(fd_dir));
-    if (!dir) {
-        close(fd_dir);
+
+    add_used(proc_dir.fd, "exe", PF_TEXT, out.used);
+    add_used(proc_dir.fd, "cwd", PF_CDIR, out.used);
+    add_used(proc_dir.fd, "root", PF_RDIR, out.used);
+    const fd_window w = descriptor_window(first, count, out.used.size());
+
+    // The kernel gives the number of open descriptors as the directory's
+    // size (from Linux 6.2; 0 before, as for a process that has none). With
+    // it the listing goes only from the nearer end of the list to the
+    // window; without it, it counts them all.
+    struct stat st;
+    const std::size_t told =
+        fstat(fd_dir.fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    const bool near_end = w.first < w.end && w.first < told && told - w.first < w.first;
+    // The process went while we listed it.
+    if (!(near_end ? window_to_end(fd_dir.fd, w, told, out) : window_from_start(fd_dir.fd, w, told, out))) {
+        out = plat_files{};
         return false;
     }
-
-    add_used(proc_dir.fd, "exe", PF_TEXT, out);
-    add_used(proc_dir.fd, "cwd", PF_CDIR, out);
-    add_used(proc_dir.fd, "root", PF_RDIR, out);
-    const std::size_t first_fd = out.size();
-
-    for (;;) {
-        errno = 0;
-        dirent *e = readdir(dir.get());
-        if (!e) {
-            // The process went while we listed it.
-            if (errno != 0) {
-                out.clear();
-                return false;
-            }
-            break;
-        }
-        plat_file f;
-        if (!parse_fd(e->d_name, f.fd))
-            continue;
-        if (describe(fd_dir, e->d_name, f))
-            out.push_back(std::move(f));
-    }
-
-    // A live process has at least its two directories, a kernel thread
-    // included; nothing at all is a process that has exited and left only
-    // its record (a zombie), which the system cannot inspect either.
-    if (out.empty())
-        return false;
-    // The kernel lists descriptors in ascending order; sort only if some
-    // kernel ever does otherwise.
-    auto by_fd = [](const plat_file &a, const plat_file &b) { return a.fd < b.fd; };
-    auto fds = out.begin() + static_cast<std::ptrdiff_t>(first_fd);
-    if (!std::is_sorted(fds, out.end(), by_fd))
-        std::sort(fds, out.end(), by_fd);
+    // A zombie has released its files and directories: its list is empty,
+    // not unreadable.
     return true;
 }

@@ -48,8 +48,11 @@ TEST(InfoBar, StatusRowTextsAndClearing)
     // Drawn at once, before any refresh pass.
     EXPECT_EQ(rtrim(bars_screen::terminal_row(1)), "12 tasks, 1 running");
 
-    wmsg_send(s.ulist, snd_info, const_cast<char *>("3 tasks"));
-    EXPECT_EQ(rtrim(bars_screen::terminal_row(1)), "3 taskss, 1 running");  // the tail stays
+    // A shorter text leaves nothing of the one before: its tail would name
+    // another process.
+    wmsg_send(s.ulist, snd_info, const_cast<char *>("3 tasks   Signal 15 was sent to process 33"));
+    wmsg_send(s.ulist, snd_info, const_cast<char *>("3 tasks   Signal 1 was sent to process 3"));
+    EXPECT_EQ(rtrim(bars_screen::terminal_row(1)), "3 tasks   Signal 1 was sent to process 3");
 
     wmsg_send(s.ulist, snd_info, nullptr);
     EXPECT_EQ(rtrim(bars_screen::terminal_row(1)), "");

@@ -51,7 +51,8 @@ fake_sys whole_host()
     h.cpu_each = std::vector<plat_cpu_counters>{
         {150, 10, 50, 5, 300}, {150, 0, 50, 0, 290}, {150, 0, 50, 0, 300}, {150, 0, 50, 0, 300}};
     h.mem = {.page_size = 4096, .free = 1000, .active = 2000, .inactive = 3000, .laundry = 100, .wired = 500,
-             .bufspace = 1536, .swap_total = 8589934592, .realmem = 17179869184, .physmem = 17000000000};
+             .bufspace = 1536, .swap_total = 8589934592, .realmem = 17179869184, .physmem = 17000000000,
+             .available = 4100};
     h.swap = fake_swap{2048, 512};
     h.open_files = 1562;
     h.max_files = 2466165;
@@ -195,6 +196,11 @@ TEST_F(SystemReport, ProcessorSharesSinceThePreviousReport)
     fake_system().cpu_total = plat_cpu_counters{650, 10, 225, 105, 1215};
     s.tick();
     EXPECT_EQ(cpu_row(), "CPU: 50.0% user 25.0% sys 0.0% nice 25.0% idle");
+    // Scrolling and a resize draw the same look again: they measure nothing
+    // new, and the next tick measures from the tick before.
+    s.keys({'z', 'a', KBD_RIGHT, KBD_LEFT});
+    resize_widgets(243, 100);
+    EXPECT_EQ(cpu_row(), "CPU: 50.0% user 25.0% sys 0.0% nice 25.0% idle");
 
     // A third each of user, nice and idle.
     fake_system().cpu_total = plat_cpu_counters{651, 11, 225, 105, 1216};
@@ -215,13 +221,13 @@ TEST_F(SystemReport, ProcessorSharesSinceThePreviousReport)
     EXPECT_EQ(cpu_row(), "CPU: 25.0% user 75.0% sys 0.0% nice 0.0% idle");
 }
 
-// A page size of 0 counts bytes; the three page counts add up in 32 bits;
-// no swap is nothing used and nothing free, whatever "vm.swap_total" says.
+// A page size of 0 counts bytes; no swap is nothing used and nothing free,
+// whatever "vm.swap_total" says.
 TEST_F(SystemReport, MemoryOfAnOddHost)
 {
     fake_sys h = whole_host();
     h.mem = {.page_size = 0, .free = 2, .inactive = 4294967295u, .bufspace = 10, .swap_total = 1048576,
-             .realmem = 3000};
+             .realmem = 3000, .available = 11};
     h.swap.reset();
     fake_system(h);
     s.keys({'s'});

@@ -28,6 +28,15 @@ struct Window : ::testing::Test {
         users_init();
         s.tick();
     }
+
+    // The whole tree, its bar on the process, and the details window open.
+    void details_of(int pid)
+    {
+        s.keys({'t'});
+        while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != pid)
+            s.keys({KBD_DOWN});
+        s.keys({'d'});
+    }
 };
 
 TEST_F(Window, SourceKeysOpenSwitchAndClose)
@@ -66,6 +75,14 @@ TEST_F(Window, SourceKeysOpenSwitchAndClose)
     // No answer at all: "Invalid user".
     euser(nullptr);
     EXPECT_EQ(shown(s.exti), (std::vector<std::string>{"Invalid user"}));
+
+    // Scrolled down the system report, a list that comes to the front
+    // brings the report's top at once, and "z" goes on from there.
+    s.keys({'s', 'z', 'z', 'z', KBD_ENTER});
+    EXPECT_EQ(shown(s.exti)[0].substr(0, 11), "BOOT TIME: ");
+    s.keys({'z', KBD_ENTER});
+    EXPECT_EQ(s.exti->first_row, 0u);
+    EXPECT_EQ(shown(s.exti)[0].substr(0, 11), "BOOT TIME: ");
 }
 
 // A process with more open files than the window has rows: "z" scrolls
@@ -87,14 +104,13 @@ TEST_F(Window, TheProcessReportScrollsToItsLastRowAndNoFurther)
     };
     for (int fd = 7; fd < 40; ++fd)
         files.push_back({fd, PF_VNODE, 0, "/var/log/f" + std::to_string(fd)});
+    // Wider than the pad: cut there, one row like every other entry.
+    files[12].path = "/var/log/" + std::string(200, 'x');
     fake_process({.pid = 1, .ppid = 0, .name = "init"});
     fake_process({.pid = 42, .ppid = 1, .name = "job", .cmdline = fake_argv({"job", "--all"}), .uid = 7,
                   .state = 'R', .start = 1700000000, .threads = 3, .vsize = 8 << 20, .rss = 5000,
                   .exe = "/usr/bin/job", .files = files});
-    s.keys({'t'});
-    while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != 42)
-        s.keys({KBD_DOWN});
-    s.keys({'d'});
+    details_of(42);
 
     std::vector<std::string> rows = shown(s.exti);
     ASSERT_GE(rows.size(), 14u);
@@ -148,14 +164,27 @@ TEST_F(Window, TheProcessReportScrollsToItsLastRowAndNoFurther)
     EXPECT_EQ(s.exti->first_row, 0u);
 }
 
+// A zombie has no arguments and no files: its name and an empty table.
+TEST_F(Window, AZombieShowsItsNameAndAnEmptyTable)
+{
+    fake_process({.pid = 1, .ppid = 0, .name = "init"});
+    fake_process({.pid = 42, .ppid = 1, .name = "job", .state = 'Z', .start = 1700000000});
+    details_of(42);
+    std::vector<std::string> rows = shown(s.exti);
+    ASSERT_EQ(rows.size(), 14u);
+    EXPECT_EQ(rows[4], "CMDLINE: job");
+    for (int i = 0; i < 10; ++i)
+        s.keys({'z'});
+    rows = shown(s.exti);
+    EXPECT_EQ(rows[rows.size() - 2], "FILE DESCRIPTORS:");
+    EXPECT_EQ(rows.back(), "FD   TYPE    PATH");
+}
+
 TEST_F(Window, EverySectionHasItsFallback)
 {
     fake_process({.pid = 1, .ppid = 0, .name = "init"});
     fake_process({.pid = 42, .ppid = 1, .name = "job", .files_unreadable = true});
-    s.keys({'t'});
-    while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != 42)
-        s.keys({KBD_DOWN});
-    s.keys({'d'});
+    details_of(42);
     fake_process_gone(42);
     s.keys({'a'});  // the process went while the window is open
     const std::string no = "Information unavailable.";

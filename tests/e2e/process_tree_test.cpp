@@ -146,6 +146,14 @@ TEST_F(ProcessTree, ALoginsTreeFromEnterToLogout)
     ASSERT_TRUE(s.wait_for_text("User has logged out", 3)) << s.dump();
     EXPECT_TRUE(s.wait_for_text("0 tasks: 0 running, 0 sleeping", 1));
 
+    // The whole tree from there has its bar again, on process 1, and the
+    // bar moves.
+    s.send("t");
+    ASSERT_TRUE(s.wait_for([](const pty_term &x) { return bar_row(x) == 3 && x.row(3).starts_with("    1   - "); }))
+        << s.dump();
+    s.send("\x1b[B");  // Down
+    ASSERT_TRUE(s.wait_for([](const pty_term &x) { return bar_row(x) == 4; })) << s.dump();
+
     s.send("\rq");
     EXPECT_EQ(s.wait_exit(), 0);
     EXPECT_EQ(s.modes_now(), s.modes_before());

@@ -11,6 +11,7 @@
 #include "platform/common/fixed_text.h"
 #include "platform/common/inventory.h"
 #include "platform/common/kproc.h"
+#include "platform/common/mem_available.h"
 #include "platform/common/owner.h"
 #include "platform/common/proc_files.h"
 
@@ -211,6 +212,16 @@ TEST(KernelRecord, ProcessorCountersOfThePresentProcessors)
     EXPECT_TRUE(out.empty());
     EXPECT_FALSE(split_cpu_counters(flat.data(), 19, 3, out));
     EXPECT_FALSE(split_cpu_counters(flat.data(), flat.size(), 0, out));
+}
+
+// The buffer space in whole pages, and the three queues summed in 32 bits
+// as the kernel keeps them; a page size of 0 counts bytes.
+TEST(KernelRecord, AvailableMemoryFromThePageQueues)
+{
+    plat_mem m{.page_size = 4096, .free = 1000, .inactive = 3000, .laundry = 100, .bufspace = 8191};
+    EXPECT_EQ(mem_available(m), 1u + 4100u);
+    m = {.page_size = 0, .free = 2, .inactive = 4294967295u, .bufspace = 10};
+    EXPECT_EQ(mem_available(m), 10u + 1u);
 }
 
 TEST(KernelRecord, InventoryFilters)

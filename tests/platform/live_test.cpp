@@ -131,7 +131,17 @@ TEST_F(LiveHost, ChildArgumentVectors)
     }
 }
 
-TEST_F(LiveHost, NoControllingTerminal)
+// The kilobytes of a "Name:" line of the process's status text, or -1.
+long status_kb(pid_t pid, const std::string &name)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.starts_with(name))
+            return std::stol(line.substr(name.size()));
+    return -1;
+}
+
+TEST_F(LiveHost, ChildRecordWithoutControllingTerminal)
 {
     cat_child c({}, true);
     ASSERT_GT(c.pid, 0);
@@ -141,6 +151,14 @@ TEST_F(LiveHost, NoControllingTerminal)
     EXPECT_EQ(r.tty, 0u);
     w_line line;
     EXPECT_STREQ(get_w(c.pid, line), "-");
+    // Once blocked in its read, its resident size holds still: the kernel's
+    // own count, not the stat line's estimate.
+    for (int i = 0; i < 5000 && plat_proc(c.pid, r) && r.state != 'S'; ++i)
+        usleep(1000);
+    ASSERT_EQ(r.state, 'S');
+    std::uint64_t rss = 0;
+    ASSERT_TRUE(plat_proc_rss(c.pid, rss));
+    EXPECT_EQ(static_cast<long>(rss / 1024), status_kb(c.pid, "VmRSS:"));
 }
 
 // A login laid out as sshd lays one out: the recorded process has no

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,6 +89,19 @@ std::vector<std::string> show(const std::vector<plat_file> &files)
     return v;
 }
 
+// The whole list, as one window over all of it: the entries that are not
+// descriptors, then the descriptors. False when it cannot be read.
+bool whole_list(int pid, std::vector<plat_file> &out)
+{
+    plat_files list;
+    bool read = plat_proc_files(pid, 0, SIZE_MAX, list);
+    out = list.used;
+    out.insert(out.end(), list.fds.begin(), list.fds.end());
+    EXPECT_EQ(list.fd_first, 0u);
+    EXPECT_EQ(list.fd_count, list.fds.size());
+    return read;
+}
+
 std::string own_exe()
 {
     char buf[PATH_MAX];
@@ -130,11 +144,12 @@ TEST_F(ProcFiles, ChildEntryByEntry)
         close(made);
 
     struct fds {
-        int null, data, pipe_r, pipe_w, sock, epoll, fifo, memfd, event, shm, dir;
+        int null, data, pipe_r, pipe_w, sock, epoll, fifo, memfd, event, shm, dir, high;
         bool rooted;
     };
     posed_child<fds> c([&](fds &r) {
         r.null = open("/dev/null", O_RDONLY);
+        const int gap = open("/dev/null", O_RDONLY);
         r.data = open(data.c_str(), O_RDWR);
         int pp[2];
         if (pipe(pp) != 0)
@@ -150,11 +165,15 @@ TEST_F(ProcFiles, ChildEntryByEntry)
         r.event = eventfd(0, 0);
         r.shm = have_shm ? open(shm.c_str(), O_RDWR) : -1;
         r.dir = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+        // A gap below the others and one far above them: the descriptors'
+        // numbers are not their places.
+        close(gap);
+        r.high = dup2(r.null, 700);
         // Shut in the temporary directory where the system lets us, so that
         // the root and the working directory differ from ours and each other.
         r.rooted = chroot(dir.c_str()) == 0;
         return chdir(r.rooted ? "/sub" : sub.c_str()) == 0 && r.null >= 0 && r.data >= 0 && r.sock >= 0 &&
-               r.epoll >= 0 && r.memfd >= 0 && r.event >= 0 && r.dir >= 0 && (r.fifo >= 0) == have_fifo &&
+               r.epoll >= 0 && r.memfd >= 0 && r.event >= 0 && r.dir >= 0 && r.high == 700 && (r.fifo >= 0) == have_fifo &&
                (r.shm >= 0) == have_shm;
     });
     if (have_shm)
@@ -175,6 +194,7 @@ TEST_F(ProcFiles, ChildEntryByEntry)
         {r.memfd, PF_SHM, 0, "/memfd:vigil-probe (deleted)"},
         {r.event, PF_OTHER, 0, ""},
         {r.dir, PF_VNODE, 0, dir},
+        {r.high, PF_VNODE, 0, "/dev/null"},
     };
     if (have_fifo)
         want.push_back({r.fifo, PF_FIFO, 0, fifo});
@@ -183,8 +203,31 @@ TEST_F(ProcFiles, ChildEntryByEntry)
     std::sort(want.begin() + 3, want.end(), [](const plat_file &a, const plat_file &b) { return a.fd < b.fd; });
 
     std::vector<plat_file> got;
-    ASSERT_TRUE(plat_proc_files(c.pid, got));
+    ASSERT_TRUE(whole_list(c.pid, got));
     EXPECT_EQ(show(got), show(want));
+
+    // A window of the list: every entry that is not a descriptor and the
+    // number of descriptors, but only the window's descriptors read.
+    const std::size_t fds = want.size() - 3;
+    plat_files part;
+    ASSERT_TRUE(plat_proc_files(c.pid, 5, 3, part));
+    EXPECT_EQ(show(part.used), show(std::vector<plat_file>(want.begin(), want.begin() + 3)));
+    EXPECT_EQ(part.fd_count, fds);
+    EXPECT_EQ(part.fd_first, 2u);
+    EXPECT_EQ(show(part.fds), show(std::vector<plat_file>(want.begin() + 5, want.begin() + 8)));
+    // The last two, nearer the end than the start.
+    ASSERT_TRUE(plat_proc_files(c.pid, want.size() - 2, 2, part));
+    EXPECT_EQ(part.fd_count, fds);
+    EXPECT_EQ(part.fd_first, fds - 2);
+    EXPECT_EQ(show(part.fds), show(std::vector<plat_file>(want.end() - 2, want.end())));
+    // No descriptor, and a window past the end: counted, none read.
+    for (std::size_t first : {std::size_t{0}, want.size() + 10}) {
+        ASSERT_TRUE(plat_proc_files(c.pid, first, first == 0 ? 0 : 4, part));
+        EXPECT_EQ(part.used.size(), 3u);
+        EXPECT_EQ(part.fd_count, fds);
+        EXPECT_EQ(part.fd_first, first == 0 ? 0 : fds);
+        EXPECT_TRUE(part.fds.empty());
+    }
     std::string exe;
     ASSERT_TRUE(plat_proc_exe(c.pid, exe));
     EXPECT_EQ(exe, own_exe());
@@ -212,7 +255,7 @@ TEST_F(ProcFiles, PathTooLongIsNameless)
     });
     ASSERT_TRUE(c.ready) << "the child could not set itself up";
     std::vector<plat_file> got;
-    ASSERT_TRUE(plat_proc_files(c.pid, got));
+    ASSERT_TRUE(whole_list(c.pid, got));
     std::vector<plat_file> want = {
         {-1, PF_VNODE, PF_TEXT, own_exe()},
         {-1, PF_VNODE, PF_CDIR, ""},
@@ -238,19 +281,20 @@ TEST_F(ProcFiles, OwnExecutableZombieAndGoneProcess)
     ASSERT_GE(pid, 0);
     if (pid == 0)
         _exit(0);
-    // Exited but not reaped, then gone: neither has anything to show.
+    // Exited but not reaped: an empty list, as it holds no file any more.
+    // Then gone: nothing to read.
     siginfo_t si{};
     ASSERT_EQ(waitid(P_PID, static_cast<id_t>(pid), &si, WEXITED | WNOWAIT), 0);
-    auto nothing_to_show = [pid](const char *when) {
-        std::vector<plat_file> files = {{3, PF_VNODE, 0, "/stale"}};
-        std::string path = "stale";
-        EXPECT_FALSE(plat_proc_files(pid, files)) << when;
-        EXPECT_TRUE(files.empty()) << when;
-        EXPECT_FALSE(plat_proc_exe(pid, path)) << when;
-    };
-    nothing_to_show("zombie");
+    std::vector<plat_file> files = {{3, PF_VNODE, 0, "/stale"}};
+    std::string path = "stale";
+    EXPECT_TRUE(whole_list(pid, files)) << "zombie";
+    EXPECT_TRUE(files.empty()) << "zombie";
+    EXPECT_FALSE(plat_proc_exe(pid, path)) << "zombie";
     ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
-    nothing_to_show("reaped");
+    files = {{3, PF_VNODE, 0, "/stale"}};
+    EXPECT_FALSE(whole_list(pid, files)) << "reaped";
+    EXPECT_TRUE(files.empty()) << "reaped";
+    EXPECT_FALSE(plat_proc_exe(pid, path)) << "reaped";
 }
 
 // A kernel thread has no executable and no descriptors, but it is alive:
@@ -265,7 +309,7 @@ TEST_F(ProcFiles, KernelThread)
     if (!kthreadd)
         GTEST_SKIP() << "process 2 is not the kernel's thread maker here";
     std::vector<plat_file> files;
-    ASSERT_TRUE(plat_proc_files(2, files));
+    ASSERT_TRUE(whole_list(2, files));
     std::vector<plat_file> want = {{-1, PF_VNODE, PF_CDIR, "/"}, {-1, PF_VNODE, PF_RDIR, "/"}};
     EXPECT_EQ(show(files), show(want));
     std::string exe;
@@ -285,11 +329,13 @@ TEST_F(ProcFiles, AnotherUsersProcessAsNonRoot)
     if (pid == 0) {
         if (setgid(other) != 0 || setuid(other) != 0)
             _exit(2);
-        std::vector<plat_file> files = {{3, PF_VNODE, 0, "/stale"}};
         std::string exe;
-        bool none = !plat_proc_files(us, files) && files.empty() && !plat_proc_exe(us, exe);
+        plat_files list;
+        list.fd_count = 1;
+        bool none = !plat_proc_files(us, 0, SIZE_MAX, list) && list.used.empty() && list.fd_count == 0 &&
+                    !plat_proc_exe(us, exe);
         // Our own process stays readable.
-        bool own = plat_proc_files(getpid(), files) && !files.empty();
+        bool own = plat_proc_files(getpid(), 0, SIZE_MAX, list) && list.fd_count > 0;
         _exit(none && own ? 0 : 1);
     }
     int status = 0;

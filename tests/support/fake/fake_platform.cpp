@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/common/proc_files.h"
 #include "platform/common/state_code.h"
 #include "platform/platform.h"
 
@@ -267,6 +268,15 @@ bool plat_proc_owner(int pid, std::uint32_t &uid)
     return true;
 }
 
+bool plat_proc_rss(int pid, std::uint64_t &bytes)
+{
+    const fake_proc *p = proc_of(pid);
+    if (!p)
+        return false;
+    bytes = p->rss;
+    return true;
+}
+
 bool plat_proc_euid(int pid, std::uint32_t &uid)
 {
     auto it = host.procs.find(pid);
@@ -285,13 +295,15 @@ bool plat_proc_exe(int pid, std::string &path)
     return true;
 }
 
-bool plat_proc_files(int pid, std::vector<plat_file> &out)
+// Only the window's descriptors are handed out, as the real backends
+// read only those: a report that asked for the wrong window shows it.
+bool plat_proc_files(int pid, std::size_t first, std::size_t count, plat_files &out)
 {
-    out.clear();
+    out = plat_files{};
     const fake_proc *p = proc_of(pid);
     if (!p || p->files_unreadable)
         return false;
-    out = p->files;
+    window_of(p->files, first, count, out);
     return true;
 }
 

@@ -50,12 +50,15 @@ struct bars_screen {
         input_reg(input);
     }
 
-    // The session list and the tree outlive a test: end every session, and
-    // close the tree.
+    // The session list, the tree and the window's "d" report outlive a
+    // test: end every session, and close the tree as Enter does, the user
+    // list taking the front and the "d" report back.
     ~bars_screen()
     {
-        if (ptree->refresh)
+        if (ptree->refresh) {
             ptree_keyh(ptree, KBD_ENTER);
+            ulist_keyh(ulist, KBD_ENTER);
+        }
         if (exti->refresh)
             exti_keyh(exti, KBD_ESC);
         fake_logins_clear();

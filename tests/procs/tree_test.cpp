@@ -62,6 +62,15 @@ protected:
         told.clear();
     }
 
+    // The fixed nodes outlive the test, and the lines hung on them go with
+    // it: the views of later tests must not find them.
+    void TearDown() override
+    {
+        for (auto &[pid, l] : lines)
+            if (l.node)
+                l.node->line = nullptr;
+    }
+
     void hang_lines()
     {
         lines.clear();

@@ -50,12 +50,13 @@ struct bars_screen {
         input_reg(input);
     }
 
-    // The session list and the tree outlive a test: end every session, and
-    // close the tree.
+    // The session list, the tree and the window's sources outlive a test:
+    // end every session, and close the tree as Enter does, so that the
+    // user list is in front again and "d" means its details.
     ~bars_screen()
     {
         if (ptree->refresh)
-            ptree_keyh(ptree, KBD_ENTER);
+            dispatch_key(KBD_ENTER);
         if (exti->refresh)
             exti_keyh(exti, KBD_ESC);
         fake_logins_clear();

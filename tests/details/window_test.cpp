@@ -28,6 +28,15 @@ struct Window : ::testing::Test {
         users_init();
         s.tick();
     }
+
+    // The whole tree, the bar on pid, and the window with its details.
+    void details_of(int pid)
+    {
+        s.keys({'t'});
+        while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != pid)
+            s.keys({KBD_DOWN});
+        s.keys({'d'});
+    }
 };
 
 TEST_F(Window, SourceKeysOpenSwitchAndClose)
@@ -91,10 +100,7 @@ TEST_F(Window, TheProcessReportScrollsToItsLastRowAndNoFurther)
     fake_process({.pid = 42, .ppid = 1, .name = "job", .cmdline = fake_argv({"job", "--all"}), .uid = 7,
                   .state = 'R', .start = 1700000000, .threads = 3, .vsize = 8 << 20, .rss = 5000,
                   .exe = "/usr/bin/job", .files = files});
-    s.keys({'t'});
-    while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != 42)
-        s.keys({KBD_DOWN});
-    s.keys({'d'});
+    details_of(42);
 
     std::vector<std::string> rows = shown(s.exti);
     ASSERT_GE(rows.size(), 14u);
@@ -168,10 +174,7 @@ TEST_F(Window, ALongValueIsCutOnACharacterAndStillEndsItsRow)
     fake_process({.pid = 1, .ppid = 0, .name = "init"});
     fake_process({.pid = 42, .ppid = 1, .name = "job", .cmdline = fake_argv({"job"}), .exe = exe,
                   .files = {{-1, PF_VNODE, PF_CDIR, "/" + cjk}}});
-    s.keys({'t'});
-    while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != 42)
-        s.keys({KBD_DOWN});
-    s.keys({'d'});
+    details_of(42);
 
     // The pad is 129 cells wide: the executable takes three rows, the
     // directory's 84 characters that fit in 255 bytes two.
@@ -191,10 +194,7 @@ TEST_F(Window, EverySectionHasItsFallback)
 {
     fake_process({.pid = 1, .ppid = 0, .name = "init"});
     fake_process({.pid = 42, .ppid = 1, .name = "job", .files_unreadable = true});
-    s.keys({'t'});
-    while (*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)) != 42)
-        s.keys({KBD_DOWN});
-    s.keys({'d'});
+    details_of(42);
     fake_process_gone(42);
     s.keys({'a'});  // the process went while the window is open
     const std::string no = "Information unavailable.";

@@ -4,6 +4,7 @@
 #include "bars/bars.h"
 #include "bars/pattern_guard.h"
 #include "kbd/kbd.h"
+#include "procs/ptree.h"
 
 namespace {
 
@@ -78,18 +79,22 @@ bool room_for_one_more(const widget *w)
     return input_col < w->scr->last_col && input_col - TEXT_COL < max_text;
 }
 
+void clear_text(widget *w)
+{
+    input_col = TEXT_COL;
+    if (wmove(w->pad, 0, TEXT_COL) == OK)
+        wclrtoeol(w->pad);
+}
+
 void type(widget *w, int c)
 {
-    if (input_count == 0) {
-        // The first character after opening replaces the previous text.
-        input_col = TEXT_COL;
-        if (wmove(w->pad, 0, TEXT_COL) == OK)
-            wclrtoeol(w->pad);
-    }
+    // The first character after opening replaces the previous text.
+    if (input_count == 0)
+        clear_text(w);
     if (!room_for_one_more(w))
         return;
     ++input_count;
-    waddch(w->pad, static_cast<chtype>(c));
+    mvwaddch(w->pad, 0, input_col, static_cast<chtype>(c));
     ++input_col;
     search(w, SEARCH_FROM);
 }
@@ -114,6 +119,16 @@ int keyh_open(widget *w, int key)
         curs_set(0);
         return 2;
     default:
+        // The tree's signal keys are an edit line's keys too, pressed here
+        // out of habit; passed on, they would signal the process the search
+        // has just put the bar on. Ctrl+U clears the line as in readline;
+        // Ctrl+K would cut from the cursor, which is always at the end, and
+        // Ctrl+T does nothing here.
+        if (ptree_signal_of(key)) {
+            if ((key & 0xfff) == 'U')
+                clear_text(w);
+            return 2;
+        }
         if (key < 1 || key > 127)
             return 0;
         type(w, key);

@@ -88,6 +88,31 @@ void key_pair(benchmark::State &state)
 }
 BENCHMARK(key_pair)->DenseRange(0, 2)->ArgName("down_pgdn_end")->Unit(benchmark::kMicrosecond);
 
+// The refresh pass over a whole screen of double-width command lines, with
+// the detail window closed (0) and open over them (1): what the copy pays
+// to find the characters the window's edges would cut.
+void refresh_pass(benchmark::State &state)
+{
+    bars_screen s(50, 200);
+    fake_process({.pid = 1, .ppid = 0, .name = "init"});
+    std::string wide;
+    for (int i = 0; i < 100; ++i)
+        wide += "\xe4\xb8\xad";
+    for (int pid = 2; pid < 60; ++pid)
+        fake_process({.pid = pid, .ppid = 1, .name = "w", .cmdline = fake_argv({pid % 2 ? "x" + wide : wide})});
+    ptree_keyh(s.ptree, 't');
+    if (state.range(0))
+        s.keys({'p'});
+    s.tick();
+    doupdate();
+    for (auto _ : state)
+        pass_refresh();
+    if (state.range(0))
+        s.keys({'p'});
+    ptree_keyh(s.ptree, KBD_ENTER);
+}
+BENCHMARK(refresh_pass)->Arg(0)->Arg(1)->ArgName("window")->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

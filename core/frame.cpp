@@ -2,28 +2,6 @@
 
 #include "core/widget.h"
 
-void scr_copy(WINDOW *pad, long prow, long pcol, long top, long left, long bottom, long right)
-{
-    if (!pad)
-        return;
-    if (top < 0) {
-        prow -= top;
-        top = 0;
-    }
-    if (left < 0) {
-        pcol -= left;
-        left = 0;
-    }
-    if (bottom > LINES - 1)
-        bottom = LINES - 1;
-    if (right > COLS - 1)
-        right = COLS - 1;
-    if (bottom < top || right < left)
-        return;
-    pnoutrefresh(pad, static_cast<int>(prow), static_cast<int>(pcol), static_cast<int>(top),
-                 static_cast<int>(left), static_cast<int>(bottom), static_cast<int>(right));
-}
-
 // The geometry as signed values: a terminal that shrank past a widget's
 // corner leaves right below left, which must read as "nothing to show".
 static long sv(std::uint32_t v)

@@ -5,6 +5,7 @@
 // written, and last_line follows the last row that holds text.
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "core/bar.h"
@@ -69,11 +70,37 @@ void out_text(std::string_view s)
     }
 }
 
+// A piece is cut at 255 bytes, on a character's boundary so that no stray
+// byte of a character reaches the screen; when the cut took the newline
+// that ended the piece's row, the row still ends, or the next section would
+// start on it.
 void out_format(const char *fmt, va_list ap)
 {
     char buf[256];
-    std::vsnprintf(buf, sizeof buf, fmt, ap);
-    out_text(buf);
+    va_list again;
+    va_copy(again, ap);
+    int n = std::vsnprintf(buf, sizeof buf, fmt, ap);
+    if (n < 0 || static_cast<std::size_t>(n) < sizeof buf) {
+        va_end(again);
+        if (n >= 0)
+            out_text(buf);
+        return;
+    }
+    std::string whole(static_cast<std::size_t>(n) + 1, '\0');
+    std::vsnprintf(whole.data(), whole.size(), fmt, again);
+    va_end(again);
+    whole.pop_back();
+    std::string_view s(whole);
+    std::size_t cut = 0;
+    while (cut < s.size()) {
+        auto bytes = static_cast<std::size_t>(disp_next(s.substr(cut)).bytes);
+        if (cut + bytes > sizeof buf - 1)
+            break;
+        cut += bytes;
+    }
+    out_text(s.substr(0, cut));
+    if (s.find('\n', cut) != std::string_view::npos)
+        next_row();
 }
 
 }  // namespace

@@ -51,6 +51,7 @@ struct proc_rec {
     int state_code;              // PS_RUNNING ...; 0: none of them
     char comm[64];               // command name, always terminated
     std::int64_t start;          // start time in seconds since the epoch; -1 unknown
+    std::uint64_t start_id;      // the start as finely as the kernel keeps it: with the pid, it names one process
     long threads;
     std::uint64_t vsize;         // virtual size in bytes
     std::uint64_t rss;           // resident size in bytes, as cheaply as the system tells it
@@ -255,6 +256,11 @@ struct plat_device {
 bool plat_devices(std::vector<plat_device> &out);
 
 // ---- signals -------------------------------------------------------------
+
+// Sends sig to pid only while pid names the process whose record gave
+// start_id: a pid that has gone, or that names a newer process, gets
+// nothing. False when nothing was sent.
+bool plat_send_signal(int pid, std::uint64_t start_id, int sig);
 
 // The signals of this system, beyond those every system has, whose default
 // action ends the process: those a fault raises, and the others.

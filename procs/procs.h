@@ -38,7 +38,7 @@ const char *get_cmdline(int pid);
 struct w_line {
     std::uint64_t dev = 0;  // 0: the line is no terminal (an X display, say)
     int holder = 0;         // 0: not looked for yet, or none found
-    std::int64_t holder_start = 0;
+    std::uint64_t holder_start = 0;  // its start_id: the pid still names it
 };
 // What runs in the foreground of the terminal line of the login whose
 // process is pid: the command line of the leader of the line's foreground

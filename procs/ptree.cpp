@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 
 #include "bars/bars.h"
 #include "core/curses_init.h"
@@ -133,14 +134,25 @@ void hide(widget *w)
     outcome[0] = '\0';
 }
 
-void signal_key(widget *w, int letter)
+// The signal of a signal key's letter, or 0.
+int signal_of_letter(int letter)
 {
-    int sig = letter == 'I' ? SIGINT : letter == 'K' ? SIGKILL : letter == 'T' ? SIGTERM : SIGHUP;
+    switch (letter) {
+    case 'I': return SIGINT;
+    case 'K': return SIGKILL;
+    case 'T': return SIGTERM;
+    case 'U': return SIGHUP;
+    default: return 0;
+    }
+}
+
+void signal_key(widget *w, int sig)
+{
     // No line under the bar (an empty view): there is nobody to signal.
     const ptree_line *l = line_at(w->crsr);
     if (!l)
         return;
-    send_signal(sig, l->node->pid);
+    send_signal(sig, l->node->pid, l->node->start_id);
     outcome_until = std::chrono::steady_clock::now() + outcome_shown;
     ptree_sync(w);
     w->flags |= W_DIRTY;
@@ -335,10 +347,9 @@ int ptree_keyh(widget *w, int key)
     }
     if (!shown(w))
         return 0;
-    int letter = key & 0xfff;
-    if (letter == 'I' || letter == 'K' || letter == 'T' || letter == 'U') {
+    if (int sig = signal_of_letter(key & 0xfff)) {
         if (key & KBD_CTRL)
-            signal_key(w, letter);
+            signal_key(w, sig);
         return 1;
     }
     switch (key) {
@@ -374,10 +385,17 @@ void *ptree_msgh(widget *w, int type, widget *, void *datum)
     }
 }
 
-const char *send_signal(int sig, int pid)
+int ptree_signal_of(int key)
 {
-    // Process 1 is the system's own, and 0 would be vigil's own group.
-    if (pid > 1 && kill(pid, sig) == 0)
+    return key & KBD_CTRL ? signal_of_letter(key & 0xfff) : 0;
+}
+
+const char *send_signal(int sig, int pid, std::uint64_t start_id)
+{
+    // Process 1 is the system's own, 0 would be vigil's own group, and
+    // vigil itself would die with the terminal still taken. The platform
+    // sends only to the process that started at start_id.
+    if (pid > 1 && pid != getpid() && plat_send_signal(pid, start_id, sig))
         std::snprintf(outcome, sizeof outcome, "Signal %d was sent to process %d", sig, pid);
     else
         std::snprintf(outcome, sizeof outcome, "Can't send signal %d to process %d", sig, pid);

@@ -4,6 +4,8 @@
 // the process under the bar, and search.
 #pragma once
 
+#include <cstdint>
+
 #include "core/widget.h"
 #include "procs/tree.h"
 
@@ -24,6 +26,10 @@ void ptree_status(widget *w);
 void ptree_redraw(widget *w);
 int ptree_keyh(widget *w, int key);
 void *ptree_msgh(widget *w, int type, widget *sender, void *datum);
-// Sends one signal, never to process 0 or 1, and returns the outcome text
-// in a buffer of its own that the next call overwrites.
-const char *send_signal(int sig, int pid);
+// The signal a key sends while the tree is shown: Ctrl with I, K, T or U,
+// whatever other modifiers it carries; 0 for any other key.
+int ptree_signal_of(int key);
+// Sends one signal to the process pid names while it is the one that
+// started at start_id, never to process 0, 1 or vigil itself, and returns
+// the outcome text in a buffer of its own that the next call overwrites.
+const char *send_signal(int sig, int pid, std::uint64_t start_id);

@@ -115,11 +115,11 @@ const char *get_w(int pid, w_line &line)
     if (line.dev == 0)
         return get_cmdline(plat_proc(pid, h) ? h.tpgid : -1);
     bool held = line.holder > 0 && plat_proc(line.holder, h) && h.tty == line.dev && h.state != 'Z' &&
-                h.start == line.holder_start;
+                h.start_id == line.holder_start;
     if (!held) {
         held = plat_tty_member(pid, line.dev, 0, h);
         line.holder = held ? h.pid : 0;
-        line.holder_start = held ? h.start : 0;
+        line.holder_start = held ? h.start_id : 0;
     }
     if (!held || h.tpgid <= 0)
         return "-";

@@ -146,6 +146,14 @@ void update_tree(line_gone_fn gone)
         proc_node *q = tree_find_add(recs[i].ppid);
         if (recs[i].state)
             p->state = recs[i].state;
+        // The pid was taken again between two reads: to the view this is
+        // another process, whose line is made afresh, so that a line
+        // never stands for a process other than the one it was made for.
+        if (p->start_id != recs[i].start_id) {
+            if (p->line)
+                gone(p->line);
+            p->start_id = recs[i].start_id;
+        }
         // A record whose parent is itself, or one that would hang a process
         // below its own descendant (pids reused while the table was read),
         // changes nothing: the tree never holds a cycle.

@@ -4,6 +4,8 @@
 // on it. Only the process tree view calls update_tree.
 #pragma once
 
+#include <cstdint>
+
 // A place on one of the tree's lists: the next element, and the link that
 // points at this element (the previous element's next, or the list's
 // head), so that an element leaves its list in constant time.
@@ -16,6 +18,7 @@ struct tree_link {
 struct proc_node {
     int pid = 0;
     char state = ' ';             // the letter of the process's last record
+    std::uint64_t start_id = 0;   // which process the pid names (proc_rec::start_id)
     proc_node *parent = nullptr;  // null until first placed
     proc_node *child = nullptr;   // the head of the child list
     tree_link seen;
@@ -25,7 +28,7 @@ struct proc_node {
 };
 
 // Told about the display line of a node that is about to move to another
-// parent or to go; it must detach the line from the node (and may detach
+// parent or to go, or whose pid now names a newer process; it must detach the line from the node (and may detach
 // others). Nothing else of the tree changes meanwhile.
 using line_gone_fn = void (*)(void *line);
 

@@ -64,6 +64,8 @@ proc_rec kproc_to_rec(const kproc_fields &f, long page_size)
     // (the boot time plus when after boot it started), so a zero start is
     // none of the kernel's: unknown.
     r.start = f.start_sec > 0 ? f.start_sec : -1;
+    // To the microsecond: a pid taken again starts later than that.
+    r.start_id = static_cast<std::uint64_t>(f.start_sec) * 1'000'000u + static_cast<std::uint64_t>(f.start_usec);
     r.threads = f.threads;
     r.vsize = f.size;
     r.rss = f.rss_pages > 0 && page_size > 0

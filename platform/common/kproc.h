@@ -28,6 +28,7 @@ struct kproc_fields {
     long tdflags = 0;             // flags of the process's thread (KPROC_SINTR)
     std::string_view comm;        // the command name, without its terminator
     std::int64_t start_sec = 0;   // start, seconds since the epoch; 0 when the record has none
+    long start_usec = 0;          // and the microseconds of that second
     long threads = 0;
     std::uint64_t size = 0;       // virtual size in bytes
     std::int64_t rss_pages = 0;   // resident size in pages

@@ -35,6 +35,7 @@ kproc_fields kinfo_fields(const kinfo_proc &kp)
     f.tdflags = kp.ki_tdflags;
     f.comm = std::string_view(kp.ki_comm, strnlen(kp.ki_comm, sizeof kp.ki_comm));
     f.start_sec = kp.ki_start.tv_sec;
+    f.start_usec = kp.ki_start.tv_usec;
     f.threads = kp.ki_numthreads;
     f.size = kp.ki_size;
     f.rss_pages = kp.ki_rssize;

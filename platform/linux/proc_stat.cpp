@@ -91,6 +91,7 @@ bool parse_proc_stat(std::string_view text, std::size_t page_size, proc_rec &out
     r.state = fold_state(f[F_STATE][0]);
     r.state_code = state_code_of(r.state);
     r.start = -1;
+    r.start_id = ticks;
     r.rss = rss_pages * page_size;
     std::string_view comm = text.substr(open + 2, close - open - 2);
     std::size_t len = std::min(comm.size(), sizeof r.comm - 1);

@@ -137,6 +137,34 @@ TEST_F(Search, OpenLineTakesQuitAndCommandKeysButNotNavigation)
     EXPECT_EQ(key('x'), 0);  // closed: the line takes nothing but '/'
 }
 
+// Ctrl+K, Ctrl+T and Ctrl+U are edit-line keys too: typed into the open
+// line they signal nothing, though the search has just put the bar on a
+// process; Ctrl+U clears the line.
+TEST_F(Search, SignalKeysTypedIntoTheLineSendNothing)
+{
+    key(KBD_ENTER);  // alice's processes
+    ASSERT_NE(s.ptree->refresh, nullptr);
+    key('/');
+    type("bash");
+    ASSERT_EQ(*static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)), 700);
+    EXPECT_EQ(key(KBD_CTRL | 'K'), 2);
+    EXPECT_EQ(key(KBD_CTRL | 'T'), 2);
+    EXPECT_EQ(text(), "Find: bash");
+    EXPECT_EQ(key(KBD_CTRL | 'U'), 2);
+    EXPECT_EQ(text(), "Find:");
+    type("b");
+    EXPECT_EQ(text(), "Find: b") << "typing goes on from the cleared line";
+    EXPECT_TRUE(fake_signals().empty());
+    EXPECT_EQ(rtrim(bars_screen::terminal_row(1)).find("signal"), std::string::npos);
+
+    // Closed, the line leaves them to the tree.
+    key(KBD_ESC);
+    key(KBD_CTRL | 'T');
+    ASSERT_EQ(fake_signals().size(), 1u);
+    EXPECT_EQ(fake_signals()[0].pid, 700);
+    key(KBD_ENTER);
+}
+
 TEST(SearchLimits, TextStopsAtTheScreenRowAndAtThePatternBuffer)
 {
     for (auto [cols, max_text] : {std::pair{20, 13}, {400, 255}, {7, 0}}) {

@@ -180,6 +180,42 @@ TEST_F(Window, AZombieShowsItsNameAndAnEmptyTable)
     EXPECT_EQ(rows.back(), "FD   TYPE    PATH");
 }
 
+// Text made only of repeats of one character.
+bool only(std::string s, const std::string &ch)
+{
+    for (std::size_t at; (at = s.find(ch)) != std::string::npos;)
+        s.erase(at, ch.size());
+    return s.empty();
+}
+
+// A piece of 255 bytes or more is cut on a character's boundary, and a row
+// the cut took the newline of still ends: the next section starts a row.
+TEST_F(Window, ALongValueIsCutOnACharacterAndStillEndsItsRow)
+{
+    std::string cjk;
+    for (int i = 0; i < 100; ++i)
+        cjk += "\xe4\xb8\xad";  // 300 bytes of double-width characters
+    // 254 bytes and a character whose bytes straddle the cut at 255.
+    std::string exe = "/" + std::string(253, 'e') + "\xe4\xb8\xad";
+    fake_process({.pid = 1, .ppid = 0, .name = "init"});
+    fake_process({.pid = 42, .ppid = 1, .name = "job", .cmdline = fake_argv({"job"}), .exe = exe,
+                  .files = {{-1, PF_VNODE, PF_CDIR, "/" + cjk}}});
+    details_of(42);
+
+    // The pad is 129 cells wide: the executable takes three rows, the
+    // directory's 84 characters that fit in 255 bytes two.
+    std::vector<std::string> rows = shown(s.exti);
+    ASSERT_GE(rows.size(), 8u);
+    EXPECT_EQ(rows[1], "EXE: /" + std::string(123, 'e'));
+    EXPECT_EQ(rows[2], std::string(129, 'e'));
+    EXPECT_EQ(rows[3], "e") << "no stray byte of the character that did not fit";
+    EXPECT_EQ(rows[4], "ROOT: Information unavailable.");
+    EXPECT_EQ(rows[5].substr(0, 6), "CWD: /");
+    EXPECT_TRUE(only(rows[5].substr(6), "\xe4\xb8\xad")) << rows[5];
+    EXPECT_TRUE(only(rows[6], "\xe4\xb8\xad")) << rows[6];
+    EXPECT_EQ(rows[7], "CMDLINE: job");
+}
+
 TEST_F(Window, EverySectionHasItsFallback)
 {
     fake_process({.pid = 1, .ppid = 0, .name = "init"});

@@ -29,6 +29,7 @@ kproc_fields sshd_child()
     f.tdflags = KPROC_SINTR | 0x4;
     f.comm = "bash";
     f.start_sec = 1700000000;
+    f.start_usec = 123456;
     f.threads = 1;
     f.size = 14'000'000;
     f.rss_pages = 900;
@@ -94,6 +95,7 @@ TEST(KernelRecord, NamesAndSizesAtTheirEdges)
     f.threads = 300;
     proc_rec r = kproc_to_rec(f, 4096);
     EXPECT_STREQ(r.comm, "abcdefghijklmnopqrs");
+    EXPECT_EQ(r.start_id, 1'700'000'000'123'456u) << "the start to the microsecond names the process";
     EXPECT_EQ(r.rss, 0u);
     EXPECT_EQ(r.threads, 300);
 

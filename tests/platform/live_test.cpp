@@ -245,6 +245,29 @@ TEST_F(LiveHost, ChildThatExits)
     EXPECT_EQ(proc_pid_uid(pid), -1);
 }
 
+// A signal goes only to the process that started when the record said.
+TEST_F(LiveHost, SignalOnlyToTheProcessThatStartedThen)
+{
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        pause();
+        _exit(0);
+    }
+    proc_rec r{};
+    ASSERT_TRUE(plat_proc(child, r));
+    EXPECT_FALSE(plat_send_signal(child, r.start_id + 1, SIGTERM)) << "a newer process under the same pid";
+    siginfo_t si{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(child), &si, WEXITED | WNOHANG | WNOWAIT), 0);
+    EXPECT_EQ(si.si_pid, 0) << "nothing reached the child";
+
+    EXPECT_TRUE(plat_send_signal(child, r.start_id, SIGTERM));
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_FALSE(plat_send_signal(child, r.start_id, SIGTERM)) << "gone";
+}
+
 TEST_F(LiveHost, TableHoldsUsAndOurChild)
 {
     cat_child c({}, false);

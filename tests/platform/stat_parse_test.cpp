@@ -51,6 +51,7 @@ TEST(StatLine, Fields)
         EXPECT_EQ(std::string(r.comm), c.comm);
         EXPECT_EQ(r.threads, c.threads);
         EXPECT_EQ(ticks, c.start);
+        EXPECT_EQ(r.start_id, c.start) << "the start that names the process";
         EXPECT_EQ(r.vsize, c.vsize);
         EXPECT_EQ(r.rss, c.rss);
     }

@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fcntl.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -33,6 +31,12 @@ std::string row(int r)
 int barred(bars_screen &s)
 {
     return *static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr));
+}
+
+// What the terminal shows on the bar's row.
+std::string bar_text(bars_screen &s)
+{
+    return row(3 + s.ptree->crsr - static_cast<int>(s.ptree->first_row));
 }
 
 // A login 100 with a shell 101 running two jobs, and an unrelated 50.
@@ -128,37 +132,46 @@ TEST_F(TreeView, TheBarFollowsItsProcessAsLinesComeAndGo)
     EXPECT_EQ(row(1), "0 tasks: 0 running, 0 sleeping");
 }
 
-TEST_F(TreeView, SignalsGoOnlyToRealProcessesOfTheBar)
+// A signal reaches the process whose line is under the bar, or nothing:
+// not process 1, not vigil itself, and not a newcomer that took the pid of
+// the process on screen before the tick that would show it.
+TEST_F(TreeView, SignalsReachOnlyTheProcessOnScreen)
 {
-    EXPECT_EQ(std::string(send_signal(SIGKILL, 0)), "Can't send signal 9 to process 0");
-    // A real process to signal; the pipe closes once it runs sleep, so
-    // that nothing of this test's own set-up is signalled instead.
-    int ran[2];
-    ASSERT_EQ(pipe2(ran, O_CLOEXEC), 0);
-    pid_t child = fork();
-    if (child == 0) {
-        execl("/bin/sleep", "sleep", "1000", nullptr);
-        _exit(127);
-    }
-    close(ran[1]);
-    char byte;
-    ASSERT_EQ(read(ran[0], &byte, 1), 0);
-    close(ran[0]);
-    proc(child, 1, "victim");
+    EXPECT_EQ(std::string(send_signal(SIGKILL, 0, 0)), "Can't send signal 9 to process 0");
+    fake_process({.pid = 4242, .ppid = 1, .name = "victim-A", .cmdline = fake_argv({"victim-A"}), .start_id = 100});
+    fake_process({.pid = getpid(), .ppid = 1, .name = "vigil", .cmdline = fake_argv({"vigil"}), .start_id = 7});
     s.keys({'t'});
     EXPECT_EQ(barred(s), 1);
     s.keys({KBD_CTRL | 'K', 'K', KBD_TAB});  // process 1, then keys that are no signal
-    EXPECT_EQ(row(1), "7 tasks: 1 running, 5 sleeping, 1 stopped   Can't send signal 9 to process 1");
+    EXPECT_EQ(row(1), "8 tasks: 1 running, 6 sleeping, 1 stopped   Can't send signal 9 to process 1");
 
-    while (barred(s) != child)
-        s.keys({KBD_DOWN});
+    auto bar_on = [&](int pid) {
+        s.keys({KBD_HOME});
+        for (int i = 0; i < 10 && barred(s) != pid; ++i)
+            s.keys({KBD_DOWN});
+        return barred(s) == pid;
+    };
+    ASSERT_TRUE(bar_on(getpid()));
+    s.keys({KBD_CTRL | 'K'});
+    EXPECT_NE(row(1).find("Can't send signal 9 to process " + std::to_string(getpid())), std::string::npos) << row(1);
+
+    ASSERT_TRUE(bar_on(4242));
+    EXPECT_NE(bar_text(s).find("victim-A"), std::string::npos) << bar_text(s);
+    fake_process({.pid = 4242, .ppid = 1, .name = "newcomer", .cmdline = fake_argv({"newcomer"}), .start_id = 200});
+    s.keys({KBD_CTRL | 'K'});
+    EXPECT_NE(row(1).find("Can't send signal 9 to process 4242"), std::string::npos) << row(1);
+    EXPECT_TRUE(fake_signals().empty()) << "the newcomer was never on screen";
+
+    // The sync after the key shows the newcomer on a line of its own, as
+    // any new process; with the bar on it, the signal reaches it.
+    EXPECT_NE(barred(s), 4242) << "the bar left with the process it was on";
+    ASSERT_TRUE(bar_on(4242));
+    EXPECT_NE(bar_text(s).find("newcomer"), std::string::npos) << bar_text(s);
     s.keys({KBD_CTRL | 'T'});
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status)) << status;
-    EXPECT_EQ(WTERMSIG(status), SIGTERM);
-    EXPECT_NE(row(1).find("Signal 15 was sent to process " + std::to_string(child)), std::string::npos) << row(1);
-    fake_process_gone(child);
+    ASSERT_EQ(fake_signals().size(), 1u);
+    EXPECT_EQ(fake_signals()[0].pid, 4242);
+    EXPECT_EQ(fake_signals()[0].sig, SIGTERM);
+    EXPECT_NE(row(1).find("Signal 15 was sent to process 4242"), std::string::npos) << row(1);
 }
 
 TEST_F(TreeView, SearchGoesBothWaysAndSeesOwnersOnlyWhenShown)

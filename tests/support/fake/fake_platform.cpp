@@ -24,6 +24,7 @@ struct fake_host {
     std::vector<plat_login> logins;
     bool logins_fail = false;
     int cmdline_reads = 0;
+    std::vector<fake_signal> signals;
     std::map<std::uint32_t, std::string> users;
     int user_lookups = 0;
     std::map<std::string, plat_passwd> passwd;
@@ -64,6 +65,7 @@ proc_rec record(const fake_proc &p)
     r.state_code = p.state_code ? p.state_code : state_code_of(p.state);
     r.threads = p.threads;
     r.start = p.start;
+    r.start_id = p.start_id;
     r.vsize = p.vsize;
     r.rss = p.rss;
     return r;
@@ -125,6 +127,11 @@ void fake_cmdlines_readable(bool yes)
 int fake_cmdline_reads()
 {
     return host.cmdline_reads;
+}
+
+const std::vector<fake_signal> &fake_signals()
+{
+    return host.signals;
 }
 
 void fake_login(const std::string &user, const std::string &line, const std::string &host_name, int pid)
@@ -433,6 +440,15 @@ bool plat_partitions(std::vector<plat_partition> &out)
 bool plat_devices(std::vector<plat_device> &out)
 {
     return hand_out(host.sys.devices, out);
+}
+
+bool plat_send_signal(int pid, std::uint64_t start_id, int sig)
+{
+    const fake_proc *p = proc_of(pid);
+    if (!p || p->start_id != start_id)
+        return false;
+    host.signals.push_back({pid, sig});
+    return true;
 }
 
 std::span<const int> plat_crash_signals()

@@ -37,6 +37,7 @@ struct fake_proc {
     std::uint32_t uid = 0;
     char state = 'S';
     std::int64_t start = -1;  // seconds since the epoch; -1 unknown
+    std::uint64_t start_id = 0;  // a pid taken again by a newer process has another
     long threads = 1;
     std::uint64_t vsize = 0;  // bytes
     std::uint64_t rss = 0;    // bytes
@@ -69,6 +70,15 @@ std::string fake_argv(std::initializer_list<std::string> args);
 void fake_cmdlines_readable(bool yes);
 // How many times plat_cmdline was called since the last reset.
 int fake_cmdline_reads();
+
+// What plat_send_signal sent since the last reset, in order. It sends, as
+// the real backends do, only to a pid whose start_id is still the one
+// asked for, and only into this list: no real process is signalled.
+struct fake_signal {
+    int pid;
+    int sig;
+};
+const std::vector<fake_signal> &fake_signals();
 
 // Appends a live login to the login database.
 void fake_login(const std::string &user, const std::string &line, const std::string &host, int pid);

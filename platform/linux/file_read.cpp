@@ -1,8 +1,11 @@
 #include "platform/linux/file_read.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include "platform/platform.h"
 
 long read_file(const char *path, char *buf, std::size_t len)
 {
@@ -22,4 +25,16 @@ long read_file(const char *path, char *buf, std::size_t len)
         got += static_cast<std::size_t>(n);
     }
     return static_cast<long>(got);
+}
+
+bool pid_path(char (&path)[4096], int pid, const char *leaf)
+{
+    int n = std::snprintf(path, sizeof path, "%s/%d%s", plat_root.proc.c_str(), pid, leaf);
+    return n > 0 && static_cast<std::size_t>(n) < sizeof path;
+}
+
+long read_pid_file(int pid, const char *leaf, char *buf, std::size_t len)
+{
+    char path[4096];
+    return pid_path(path, pid, leaf) ? read_file(path, buf, len) : -1;
 }

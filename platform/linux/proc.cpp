@@ -21,19 +21,6 @@ struct dir_closer {
 };
 using unique_dir = std::unique_ptr<DIR, dir_closer>;
 
-// A pid path under the proc root; a root too long for it reads as nothing.
-bool pid_path(char (&path)[4096], int pid, const char *leaf)
-{
-    int n = std::snprintf(path, sizeof path, "%s/%d%s", plat_root.proc.c_str(), pid, leaf);
-    return n > 0 && static_cast<std::size_t>(n) < sizeof path;
-}
-
-long read_pid_file(int pid, const char *leaf, char *buf, std::size_t len)
-{
-    char path[4096];
-    return pid_path(path, pid, leaf) ? read_file(path, buf, len) : -1;
-}
-
 bool numeric(const char *s)
 {
     if (!*s)
@@ -201,16 +188,6 @@ int plat_proc_table(proc_rec **out)
             ++count;
     }
     return count;
-}
-
-long plat_cmdline(int pid, char *buf, std::size_t len)
-{
-    return read_pid_file(pid, "/cmdline", buf, len);
-}
-
-bool plat_can_read_cmdlines()
-{
-    return unique_dir(opendir(plat_root.proc.c_str())) != nullptr;
 }
 
 bool plat_proc_owner(int pid, std::uint32_t &uid)

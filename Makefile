@@ -9,6 +9,9 @@ PACKAGES += openssh-server openssh-client inetutils-telnetd inetutils-telnet tmu
 # What `make deb` needs on top of PACKAGES, which hold the Build-Depends.
 DEB_PACKAGES := dpkg-dev debhelper lintian devscripts
 JOBS := $(shell nproc 2>/dev/null || echo 2)
+# The unit test binaries (tests/<folder>_tests), which need neither a
+# pseudo-terminal nor namespaces.
+UNIT_TESTS := kbd core procs users bars details platform
 VERSION := $(shell sed -n 's/^project.vigil VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 .PHONY: run test build check-freebsd deps fuzz bench clean install deb demo
@@ -32,6 +35,13 @@ test: build check-freebsd
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVIGIL_SANITIZE=ON >/dev/null
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
+	@# Each unit binary also whole, in a shuffled order, three times over:
+	@# no test may lean on what another left behind.
+	@for t in $(UNIT_TESTS); do \
+	  echo "whole, shuffled, repeated: $$t"; \
+	  out=$$(./build-asan/tests/$${t}_tests --gtest_shuffle --gtest_repeat=3 --gtest_brief=1 2>&1) || \
+	    { echo "$$out" | tail -40; exit 1; }; \
+	done
 
 # Every unit a FreeBSD build compiles, compiled for FreeBSD against the
 # sysroot in ../shared/freebsd/ (unpacked into build/freebsd/ once); skipped

@@ -42,3 +42,12 @@ const char *get_owner_name(std::uint32_t uid)
     bucket = e;
     return e->name;
 }
+
+void owner_reset()
+{
+    for (owner_entry *&bucket : owner_cache)
+        while (owner_entry *e = bucket) {
+            bucket = e->next;
+            std::free(e);
+        }
+}

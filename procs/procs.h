@@ -52,5 +52,8 @@ int proc_pid_uid(int pid);
 // signed int (4294967295 is "-1"). Made once per uid and valid for the
 // whole run; runs out of memory only through allocate_error().
 const char *get_owner_name(std::uint32_t uid);
+// Forgets every name made, for tests that start afresh; vigil never calls
+// it, and a name handed out before is no longer valid.
+void owner_reset();
 // As getloadavg(3): the number of samples stored, or -1.
 int proc_getloadavg(double *loads, int n);

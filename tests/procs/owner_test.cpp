@@ -7,11 +7,10 @@
 
 namespace {
 
-// Names once made stay for the whole run, so each case here uses uids no
-// other test asks for.
 TEST(OwnerNames, MadeOnceFromThePasswordDatabase)
 {
     fake_reset();
+    owner_reset();
     fake_user(1000, "alice");
     fake_user(1032, "averylongname");  // the same bucket as 1000
     fake_user(7, "exactly8");

@@ -52,8 +52,6 @@ struct TreeView : ::testing::Test {
         proc(102, 101, "vi notes", 'T');
         proc(103, 101, "make", 'R');
         fake_login("alice", "pts/0", "", 100);
-        // Owner names are kept for the whole run: whichever test asks
-        // first for uid 0 must find it named.
         fake_user(0, "root");
         users_init();
         s.tick();

@@ -45,15 +45,11 @@ protected:
     void SetUp() override
     {
         fake_reset();
-        // Widgets live for the whole program; one serves every test.
-        static widget *const ulist = [] {
-            test_screen_init(24, 80);
-            return scr_create(3, 0, 20, 79, 0, 79, "ulist", 3);
-        }();
-        w = ulist;
-        werase(w->pad);
+        // A screen of the test's own: another test's may have been torn
+        // down with its widgets.
+        test_screen_init(24, 80);
+        w = scr_create(3, 0, 20, 79, 0, 79, "ulist", 3);
         w->crsr = 0;
-        w->first_row = 0;
     }
 
     // The list lives for the whole program; ending every session empties it

@@ -22,6 +22,7 @@ struct bars_screen {
     bars_screen(int rows, int cols)
     {
         fake_reset();
+        owner_reset();
         // The process tree lives for the whole run: a read of no processes
         // leaves only its fixed nodes.
         update_tree(ptree_detach);

@@ -22,6 +22,9 @@ int exti_keyh(widget *w, int key);
 void *exti_msgh(widget *w, int type, widget *sender, void *datum);
 void exti_redraw(widget *w);
 void exti_periodic(widget *w);
+// The window as it is before exti_reg: no widget, "d" on the user report,
+// no source chosen; for tests that start afresh, never called by vigil.
+void exti_reset();
 // True while the window makes its report for a tick or for a source just
 // chosen; false while it draws the same look again, to scroll or to fit a
 // resized terminal. A report that measures change over time measures only

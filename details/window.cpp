@@ -68,6 +68,16 @@ void exti_reg(widget *w)
     mwin_msg_on(w);
 }
 
+void exti_reset()
+{
+    exti = nullptr;
+    sources[0].report = euser;
+    current = &sources[0];
+    last_source_key = 0;
+    crsr_value = nullptr;
+    new_look = true;
+}
+
 void exti_periodic(widget *)
 {
     new_look = true;

@@ -14,6 +14,7 @@
 
 #include "platform/platform.h"
 #include "procs/procs.h"
+#include "tests/support/child/test_child.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ struct cat_child {
             return;
         pid = fork();
         if (pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
             std::vector<char *> cargv;
             for (std::string &a : argv)
                 cargv.push_back(a.data());
@@ -171,10 +173,10 @@ TEST_F(LiveHost, TheForegroundOfALineBelowTheLogin)
     ASSERT_EQ(grantpt(master), 0);
     ASSERT_EQ(unlockpt(master), 0);
     const std::string slave = ptsname(master);
-    pid_t login = fork();
+    test_child recorded;
+    const pid_t login = recorded.pid();
     ASSERT_GE(login, 0);
     if (login == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
         setsid();
         if (fork() == 0) {
             prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -214,14 +216,15 @@ TEST_F(LiveHost, TheForegroundOfALineBelowTheLogin)
 
     kill(line.holder, SIGKILL);
     kill(login, SIGKILL);
-    ASSERT_EQ(waitpid(login, nullptr, 0), login);
+    recorded.reap();
     EXPECT_EQ(plat_pid_exists(login), 0);
     close(master);
 }
 
 TEST_F(LiveHost, ChildThatExits)
 {
-    pid_t pid = fork();
+    test_child child;
+    const pid_t pid = child.pid();
     ASSERT_GE(pid, 0);
     if (pid == 0)
         _exit(0);
@@ -235,7 +238,7 @@ TEST_F(LiveHost, ChildThatExits)
     EXPECT_EQ(plat_cmdline(pid, raw, sizeof raw), 0);
     EXPECT_STREQ(get_cmdline(pid), "platform_tests");
 
-    ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
+    ASSERT_NE(child.reap(), -1);
     EXPECT_FALSE(plat_proc(pid, r));
     EXPECT_EQ(get_ppid(pid), -1);
     EXPECT_STREQ(get_name(pid), "can't access");
@@ -248,7 +251,8 @@ TEST_F(LiveHost, ChildThatExits)
 // A signal goes only to the process that started when the record said.
 TEST_F(LiveHost, SignalOnlyToTheProcessThatStartedThen)
 {
-    pid_t child = fork();
+    test_child guard;
+    const pid_t child = guard.pid();
     ASSERT_GE(child, 0);
     if (child == 0) {
         pause();
@@ -262,8 +266,7 @@ TEST_F(LiveHost, SignalOnlyToTheProcessThatStartedThen)
     EXPECT_EQ(si.si_pid, 0) << "nothing reached the child";
 
     EXPECT_TRUE(plat_send_signal(child, r.start_id, SIGTERM));
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
+    int status = guard.reap();
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
     EXPECT_FALSE(plat_send_signal(child, r.start_id, SIGTERM)) << "gone";
 }

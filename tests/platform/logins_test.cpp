@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/support/child/test_child.h"
 
 namespace {
 
@@ -124,9 +125,9 @@ TEST_F(LoginFile, DamagedFiles)
 TEST_F(LoginFile, MissingWhereLogindKeepsNothing)
 {
     unlink(path.c_str());
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    test_child child;
+    ASSERT_GE(child.pid(), 0);
+    if (child.pid() == 0) {
         if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
             _exit(2);
         if (access("/run/systemd", F_OK) == 0 && mount("tmpfs", "/run/systemd", "tmpfs", 0, nullptr) != 0)
@@ -134,8 +135,7 @@ TEST_F(LoginFile, MissingWhereLogindKeepsNothing)
         std::vector<plat_login> v;
         _exit(plat_logins(v) || !v.empty() ? 1 : 0);
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
+    int status = child.reap();
     ASSERT_TRUE(WIFEXITED(status));
     if (WEXITSTATUS(status) == 2)
         GTEST_SKIP() << "cannot make a private mount namespace to hide logind's directory in";
@@ -153,8 +153,9 @@ TEST_F(LoginFile, HeldLockDoesNotWait)
     struct flock lk {};
     lk.l_type = F_WRLCK;
     lk.l_whence = SEEK_SET;
-    pid_t holder = fork();
-    if (holder == 0) {
+    test_child holder;
+    ASSERT_GE(holder.pid(), 0);
+    if (holder.pid() == 0) {
         fcntl(fd, F_SETLKW, &lk);
         pause();
         _exit(0);
@@ -172,8 +173,6 @@ TEST_F(LoginFile, HeldLockDoesNotWait)
     bool ok = false;
     EXPECT_EQ(show(read_all(&ok)), "[alice|pts/0|example.org|1234][carol|tty2||1400]");
     EXPECT_TRUE(ok);
-    kill(holder, SIGKILL);
-    waitpid(holder, nullptr, 0);
     close(fd);
 }
 

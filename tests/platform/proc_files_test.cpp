@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/support/child/test_child.h"
 
 namespace {
 
@@ -277,7 +278,8 @@ TEST_F(ProcFiles, OwnExecutableZombieAndGoneProcess)
     EXPECT_EQ(named.st_dev, running.st_dev);
     EXPECT_TRUE(exe.ends_with("/platform_tests")) << exe;
 
-    pid_t pid = fork();
+    test_child child;
+    const pid_t pid = child.pid();
     ASSERT_GE(pid, 0);
     if (pid == 0)
         _exit(0);
@@ -290,7 +292,7 @@ TEST_F(ProcFiles, OwnExecutableZombieAndGoneProcess)
     EXPECT_TRUE(whole_list(pid, files)) << "zombie";
     EXPECT_TRUE(files.empty()) << "zombie";
     EXPECT_FALSE(plat_proc_exe(pid, path)) << "zombie";
-    ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
+    ASSERT_NE(child.reap(), -1);
     files = {{3, PF_VNODE, 0, "/stale"}};
     EXPECT_FALSE(whole_list(pid, files)) << "reaped";
     EXPECT_TRUE(files.empty()) << "reaped";
@@ -324,7 +326,8 @@ TEST_F(ProcFiles, AnotherUsersProcessAsNonRoot)
     const passwd *nobody = getpwnam("nobody");
     const uid_t other = nobody ? nobody->pw_uid : 65534;
     const pid_t us = getpid();
-    pid_t pid = fork();
+    test_child child;
+    const pid_t pid = child.pid();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         if (setgid(other) != 0 || setuid(other) != 0)
@@ -338,8 +341,7 @@ TEST_F(ProcFiles, AnotherUsersProcessAsNonRoot)
         bool own = plat_proc_files(getpid(), 0, SIZE_MAX, list) && list.fd_count > 0;
         _exit(none && own ? 0 : 1);
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    int status = child.reap();
     ASSERT_TRUE(WIFEXITED(status));
     if (WEXITSTATUS(status) == 2)
         GTEST_SKIP() << "could not become uid " << other;

@@ -23,6 +23,7 @@ struct bars_screen {
     {
         fake_reset();
         owner_reset();
+        exti_reset();
         // The process tree lives for the whole run: a read of no processes
         // leaves only its fixed nodes.
         update_tree(ptree_detach);

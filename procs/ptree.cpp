@@ -93,6 +93,7 @@ void free_line(ptree_line *l)
 {
     if (l->node)
         l->node->line = nullptr;
+    std::free(l->cmdline);
     std::free(l);
 }
 
@@ -111,6 +112,37 @@ void free_lines()
     ptree_lines.clear();
     ptree_lines.shrink_to_fit();
     walked_lines.shrink_to_fit();
+}
+
+// What was read for a line. A line stands for one process (a pid taken
+// again gets a line of its own), and a process's command line changes only
+// when it rewrites its arguments, its owner only when it changes its uid:
+// a search reads a line only when nothing was read for it yet, so a key
+// typed into the search line reads nothing for lines already known. Every
+// repaint reads the lines it shows again, and keeps what it read.
+const char *keep_cmdline(ptree_line *l, const char *text)
+{
+    if (l->cmdline && std::strcmp(l->cmdline, text) == 0)
+        return l->cmdline;
+    std::free(l->cmdline);
+    l->cmdline = strdup(text);
+    if (!l->cmdline)
+        allocate_error();
+    return l->cmdline;
+}
+
+const char *cmdline_of(ptree_line *l)
+{
+    return l->cmdline ? l->cmdline : keep_cmdline(l, get_cmdline(l->node->pid));
+}
+
+const char *owner_of(ptree_line *l, bool read_again)
+{
+    if (read_again || !l->uid_read) {
+        l->uid = proc_pid_uid(l->node->pid);
+        l->uid_read = true;
+    }
+    return get_owner_name(static_cast<std::uint32_t>(l->uid));
 }
 
 void show(widget *w, int key)
@@ -167,19 +199,18 @@ void signal_key(widget *w, int sig)
     w->flags |= W_DIRTY;
 }
 
-bool line_matches(const ptree_line *l)
+bool line_matches(ptree_line *l)
 {
     char pid[16];
     std::snprintf(pid, sizeof pid, "%d", l->node->pid);
-    return reg_match(pid) || (show_owner && reg_match(get_owner_name(proc_pid_uid(l->node->pid)))) ||
-           reg_match(get_cmdline(l->node->pid));
+    return reg_match(pid) || (show_owner && reg_match(owner_of(l, false))) || reg_match(cmdline_of(l));
 }
 
 void *search(widget *w, int mode)
 {
     long from = mode == SEARCH_FROM ? w->crsr : mode == SEARCH_AFTER ? w->crsr + 1L : 0;
     for (std::size_t i = from < 0 ? 0 : static_cast<std::size_t>(from); i < ptree_lines.size(); ++i) {
-        const ptree_line *l = ptree_lines[i];
+        ptree_line *l = ptree_lines[i];
         if (l->node && line_matches(l)) {
             scr_crsr_jmp(w, static_cast<int>(i));
             return reinterpret_cast<void *>(1);
@@ -191,7 +222,7 @@ void *search(widget *w, int mode)
 // One line as the view shows it: line number, pid, state, owner, the
 // tree's prefix and the command line, cut to the width of the view. The
 // owner name and the command line were written by other people.
-void format_line(widget *w, const ptree_line *l, int number)
+void format_line(widget *w, ptree_line *l, int number)
 {
     int width = static_cast<std::int32_t>(w->right) - static_cast<std::int32_t>(w->left) + 1;
     disp_line out(w->scr->line_buf, static_cast<std::size_t>(w->scr->line_size), width);
@@ -205,8 +236,8 @@ void format_line(widget *w, const ptree_line *l, int number)
     std::snprintf(own, sizeof own, "\x03%5d %c%c ", pid, state_colour(s), s == 'S' ? ' ' : s);
     out.own(own);
     if (show_owner)
-        out.own("\x03").column(get_owner_name(proc_pid_uid(pid)), 8, 11).own(" ");
-    out.own("\x02").own(tree_string(ptree_root, l->node)).own(" \x03").text(get_cmdline(pid));
+        out.own("\x03").column(owner_of(l, true), 8, 11).own(" ");
+    out.own("\x02").own(tree_string(ptree_root, l->node)).own(" \x03").text(keep_cmdline(l, get_cmdline(pid)));
 }
 
 }  // namespace
@@ -321,7 +352,7 @@ void ptree_redraw(widget *w)
     scr_list_start(w, n);
     int last = scr_last_shown(w);
     for (int i = scr_first_shown(w); i <= last; ++i) {
-        const ptree_line *l = ptree_lines[static_cast<std::size_t>(i)];
+        ptree_line *l = ptree_lines[static_cast<std::size_t>(i)];
         if (!l->node)
             continue;
         format_line(w, l, i);

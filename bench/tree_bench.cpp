@@ -95,9 +95,11 @@ BENCHMARK(steady_tick)->Arg(1000)->Arg(10000)->Arg(30000)->Arg(100000)->Unit(ben
 // one that undoes it: the time per key is half.
 //   0 Down, Up    1 Page Down, Page Up    2 End, Home
 //   3 a search key that matches no line ("q" typed into the search line,
-//     then Backspace, which searches nothing)
+//     then Backspace, which searches nothing), with the bar on the first
+//     line, so that the search goes through every line
 //   4 "d", which opens the detail window on the process under the bar,
 //     and "d" again, which closes it
+//   5 as 3, for a pattern that is no plain text ("q+" and then "z")
 void key_pair(benchmark::State &state)
 {
     auto n = static_cast<int>(state.range(0));
@@ -107,24 +109,26 @@ void key_pair(benchmark::State &state)
     scr_crsr_jmp(s.ptree, n / 2);
     s.tick();
     const int pairs[][2] = {{KBD_DOWN, KBD_UP}, {KBD_PGDN, KBD_PGUP}, {KBD_END, KBD_HOME}, {'q', KBD_BS},
-                            {'d', 'd'}};
+                            {'d', 'd'}, {'z', KBD_BS}};
     const int *keys = pairs[state.range(1)];
-    if (state.range(1) == 3) {
-        // The first search reads every line it has not read before.
-        s.keys({'/', 'q', KBD_BS});
-    }
+    bool find = state.range(1) == 3 || state.range(1) == 5;
+    // The first search reads every line it has not read before.
+    if (state.range(1) == 3)
+        s.keys({KBD_HOME, '/', 'q', KBD_BS});
+    if (state.range(1) == 5)
+        s.keys({KBD_HOME, '/', 'q', '+'});
     for (auto _ : state)
         for (int i = 0; i < 2; ++i) {
             s.keys({keys[i]});
             doupdate();
         }
     state.SetItemsProcessed(2 * state.iterations());
-    if (state.range(1) == 3)
+    if (find)
         s.keys({KBD_ESC});
     s.keys({KBD_ENTER});
 }
 BENCHMARK(key_pair)
-    ->ArgsProduct({{30000, 100000}, {0, 1, 2, 3, 4}})
+    ->ArgsProduct({{30000, 100000}, {0, 1, 2, 3, 4, 5}})
     ->ArgNames({"procs", "down_pgdn_end_find_d"})
     ->Unit(benchmark::kMicrosecond);
 

@@ -21,6 +21,15 @@ void proc(int pid, int ppid, const std::string &cmd, char state = 'S', std::uint
     fake_process({.pid = pid, .ppid = ppid, .name = cmd, .cmdline = fake_argv({cmd}), .uid = uid, .state = state});
 }
 
+// Process 1 and the jobs 2 to last below it, each named "job PID".
+void jobs(int last)
+{
+    proc(1, 0, "init");
+    for (int pid = 2; pid <= last; ++pid)
+        proc(pid, 1, "job " + std::to_string(pid));
+    users_init();
+}
+
 // What the view shows on terminal row r (lines start on row 3).
 std::string row(int r)
 {
@@ -203,10 +212,7 @@ TEST_F(TreeView, SearchGoesBothWaysAndSeesOwnersOnlyWhenShown)
 TEST(TreeViewSearch, KeysReadOnlyLinesNotReadBefore)
 {
     bars_screen s(24, 80);
-    proc(1, 0, "init");
-    for (int pid = 2; pid <= 2000; ++pid)
-        proc(pid, 1, "job " + std::to_string(pid));
-    users_init();
+    jobs(2000);
     s.keys({'t'});
     auto reads = [before = fake_cmdline_reads()]() mutable {
         int n = fake_cmdline_reads() - before;
@@ -255,10 +261,7 @@ TEST(TreeViewSearch, KeysReadOnlyLinesNotReadBefore)
 TEST(TreeViewLarge, PagingShowsTheRightRowsAndReadsOnlyThem)
 {
     bars_screen s(24, 80);
-    proc(1, 0, "init");
-    for (int pid = 2; pid <= 10000; ++pid)
-        proc(pid, 1, "job " + std::to_string(pid));
-    users_init();
+    jobs(10000);
     s.tick();
     int before = fake_cmdline_reads();
     s.keys({'t'});

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -201,8 +202,9 @@ void signal_key(widget *w, int sig)
 
 bool line_matches(ptree_line *l)
 {
+    // Not snprintf: a search formats the pid of every line it passes.
     char pid[16];
-    std::snprintf(pid, sizeof pid, "%d", l->node->pid);
+    *std::to_chars(pid, pid + sizeof pid - 1, l->node->pid).ptr = '\0';
     return reg_match(pid) || (show_owner && reg_match(owner_of(l, false))) || reg_match(cmdline_of(l));
 }
 

@@ -24,7 +24,7 @@ proc_node node1 = fixed_node(1);
 // Chains by pid & (buckets - 1), the newest first. 128 buckets to begin
 // with, as many as a small host needs; a fixed 128 would make every lookup
 // walk a chain of n/128 nodes, and a read of the table quadratic in the
-// number of processes (half a second at 30,000). So the table doubles
+// number of processes (more than a second at 30,000). So the table doubles
 // whenever the nodes outnumber its buckets, and a chain holds one node or
 // so whatever the host: pids are handed out nearly in sequence, so their
 // low bits spread them evenly.

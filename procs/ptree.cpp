@@ -110,9 +110,9 @@ void free_lines()
 {
     for (ptree_line *l : ptree_lines)
         free_line(l);
-    ptree_lines.clear();
-    ptree_lines.shrink_to_fit();
-    walked_lines.shrink_to_fit();
+    // The room of both goes with the lines: the user list is on screen.
+    std::vector<ptree_line *>().swap(ptree_lines);
+    std::vector<ptree_line *>().swap(walked_lines);
 }
 
 // What was read for a line. A line stands for one process (a pid taken

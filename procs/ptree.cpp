@@ -1,6 +1,8 @@
 #include "procs/ptree.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -8,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
+#include <vector>
 
 #include "bars/bars.h"
 #include "core/curses_init.h"
@@ -22,7 +25,14 @@ const char whole_tree_help[] = "\x01[ENT]users [d]etails [o]wner [s]ysinfo [l]in
 const char login_tree_help[] =
     "\x01[ENT]users all[t]ree [d]etails [o]wner [s]ysinfo [l]ine-numbers [^t]ERM [/]search";
 
-ptree_line *ptree_lines = nullptr;
+// The display lines in display order: the line at i shows on row i. A
+// vector rather than a list so that the line under the bar, the first line
+// in view and the first line a search looks at are found at once, not by
+// walking tens of thousands of lines on every key. Every sync builds the
+// new order in walked_lines and swaps the two; both keep their room from
+// tick to tick.
+std::vector<ptree_line *> ptree_lines;
+std::vector<ptree_line *> walked_lines;
 int ptree_root = 1;
 bool show_owner = false;
 bool show_lnum = false;
@@ -70,38 +80,70 @@ void count(char s)
         ++ptree_counts[C_ZOMBIE];
 }
 
-void link_before(ptree_line **at, ptree_line *l)
+ptree_line *new_line(proc_node *n)
 {
-    l->next = *at;
-    if (*at)
-        (*at)->pprev = &l->next;
-    *at = l;
-    l->pprev = at;
+    auto *l = static_cast<ptree_line *>(std::calloc(1, sizeof(ptree_line)));
+    if (!l)
+        allocate_error();
+    l->node = n;
+    n->line = l;
+    return l;
 }
 
-void unlink(ptree_line *l)
+void free_line(ptree_line *l)
 {
-    if (l->next)
-        l->next->pprev = l->pprev;
-    *l->pprev = l->next;
+    if (l->node)
+        l->node->line = nullptr;
+    std::free(l->cmdline);
+    std::free(l);
 }
 
 const ptree_line *line_at(int number)
 {
-    for (const ptree_line *l = ptree_lines; l; l = l->next)
-        if (l->number == number)
-            return l->node ? l : nullptr;
-    return nullptr;
+    if (number < 0 || static_cast<std::size_t>(number) >= ptree_lines.size())
+        return nullptr;
+    const ptree_line *l = ptree_lines[static_cast<std::size_t>(number)];
+    return l->node ? l : nullptr;
 }
 
 void free_lines()
 {
-    while (ptree_line *l = ptree_lines) {
-        if (l->node)
-            l->node->line = nullptr;
-        unlink(l);
-        std::free(l);
+    for (ptree_line *l : ptree_lines)
+        free_line(l);
+    // The room of both goes with the lines: the user list is on screen.
+    std::vector<ptree_line *>().swap(ptree_lines);
+    std::vector<ptree_line *>().swap(walked_lines);
+}
+
+// What was read for a line. A line stands for one process (a pid taken
+// again gets a line of its own), and a process's command line changes only
+// when it rewrites its arguments, its owner only when it changes its uid:
+// a search reads a line only when nothing was read for it yet, so a key
+// typed into the search line reads nothing for lines already known. Every
+// repaint reads the lines it shows again, and keeps what it read.
+const char *keep_cmdline(ptree_line *l, const char *text)
+{
+    if (l->cmdline && std::strcmp(l->cmdline, text) == 0)
+        return l->cmdline;
+    std::free(l->cmdline);
+    l->cmdline = strdup(text);
+    if (!l->cmdline)
+        allocate_error();
+    return l->cmdline;
+}
+
+const char *cmdline_of(ptree_line *l)
+{
+    return l->cmdline ? l->cmdline : keep_cmdline(l, get_cmdline(l->node->pid));
+}
+
+const char *owner_of(ptree_line *l, bool read_again)
+{
+    if (read_again || !l->uid_read) {
+        l->uid = proc_pid_uid(l->node->pid);
+        l->uid_read = true;
     }
+    return get_owner_name(static_cast<std::uint32_t>(l->uid));
 }
 
 void show(widget *w, int key)
@@ -158,22 +200,21 @@ void signal_key(widget *w, int sig)
     w->flags |= W_DIRTY;
 }
 
-bool line_matches(const ptree_line *l)
+bool line_matches(ptree_line *l)
 {
+    // Not snprintf: a search formats the pid of every line it passes.
     char pid[16];
-    std::snprintf(pid, sizeof pid, "%d", l->node->pid);
-    return reg_match(pid) || (show_owner && reg_match(get_owner_name(proc_pid_uid(l->node->pid)))) ||
-           reg_match(get_cmdline(l->node->pid));
+    *std::to_chars(pid, pid + sizeof pid - 1, l->node->pid).ptr = '\0';
+    return reg_match(pid) || (show_owner && reg_match(owner_of(l, false))) || reg_match(cmdline_of(l));
 }
 
 void *search(widget *w, int mode)
 {
-    for (const ptree_line *l = ptree_lines; l; l = l->next) {
-        if (!l->node || (mode == SEARCH_FROM && l->number < w->crsr) ||
-            (mode == SEARCH_AFTER && l->number <= w->crsr))
-            continue;
-        if (line_matches(l)) {
-            scr_crsr_jmp(w, l->number);
+    long from = mode == SEARCH_FROM ? w->crsr : mode == SEARCH_AFTER ? w->crsr + 1L : 0;
+    for (std::size_t i = from < 0 ? 0 : static_cast<std::size_t>(from); i < ptree_lines.size(); ++i) {
+        ptree_line *l = ptree_lines[i];
+        if (l->node && line_matches(l)) {
+            scr_crsr_jmp(w, static_cast<int>(i));
             return reinterpret_cast<void *>(1);
         }
     }
@@ -183,13 +224,13 @@ void *search(widget *w, int mode)
 // One line as the view shows it: line number, pid, state, owner, the
 // tree's prefix and the command line, cut to the width of the view. The
 // owner name and the command line were written by other people.
-void format_line(widget *w, const ptree_line *l)
+void format_line(widget *w, ptree_line *l, int number)
 {
     int width = static_cast<std::int32_t>(w->right) - static_cast<std::int32_t>(w->left) + 1;
     disp_line out(w->scr->line_buf, static_cast<std::size_t>(w->scr->line_size), width);
     char own[32];
     if (show_lnum) {
-        std::snprintf(own, sizeof own, "\x06%4d ", l->number + 1);
+        std::snprintf(own, sizeof own, "\x06%4d ", number + 1);
         out.own(own);
     }
     int pid = l->node->pid;
@@ -197,8 +238,8 @@ void format_line(widget *w, const ptree_line *l)
     std::snprintf(own, sizeof own, "\x03%5d %c%c ", pid, state_colour(s), s == 'S' ? ' ' : s);
     out.own(own);
     if (show_owner)
-        out.own("\x03").column(get_owner_name(proc_pid_uid(pid)), 8, 11).own(" ");
-    out.own("\x02").own(tree_string(ptree_root, l->node)).own(" \x03").text(get_cmdline(pid));
+        out.own("\x03").column(owner_of(l, true), 8, 11).own(" ");
+    out.own("\x02").own(tree_string(ptree_root, l->node)).own(" \x03").text(keep_cmdline(l, get_cmdline(pid)));
 }
 
 }  // namespace
@@ -229,55 +270,50 @@ void ptree_sync(widget *w)
     update_tree(ptree_detach);
 
     // The lines of processes that went or moved go; the bar keeps its line.
-    int removed = 0;
-    for (ptree_line *l = ptree_lines; l;) {
-        ptree_line *next = l->next;
+    std::size_t kept = 0;
+    for (ptree_line *l : ptree_lines) {
         if (l->node) {
-            l->number -= removed;
+            ptree_lines[kept++] = l;
         } else {
-            scr_ldeleted(w, l->number - removed);
-            ++removed;
-            unlink(l);
-            std::free(l);
+            scr_ldeleted(w, static_cast<int>(kept));
+            free_line(l);
         }
-        l = next;
     }
+    ptree_lines.resize(kept);
 
     // Surviving lines keep the order of the walk; new processes get new
-    // lines where the walk meets them.
+    // lines where the walk meets them. `at` is the first survivor the walk
+    // has not met yet.
     ptree_counts = {};
-    ptree_line **at = &ptree_lines;
-    int i = 0;
-    for (proc_node *n = tree_start(ptree_root, ptree_root); n; n = tree_next(), ++i) {
+    walked_lines.clear();
+    std::size_t at = 0;
+    for (proc_node *n = tree_start(ptree_root, ptree_root); n; n = tree_next()) {
         auto *l = static_cast<ptree_line *>(n->line);
-        if (!l || *at != l) {
+        int i = static_cast<int>(walked_lines.size());
+        if (l && at < ptree_lines.size() && ptree_lines[at] == l) {
+            ++at;
+        } else {
             if (l) {
                 // Never expected: a line out of the walk's order is taken
                 // out and comes back at its place.
-                unlink(l);
+                auto it = std::find(ptree_lines.begin() + static_cast<std::ptrdiff_t>(at), ptree_lines.end(), l);
+                if (it != ptree_lines.end())
+                    ptree_lines.erase(it);
             } else {
-                l = static_cast<ptree_line *>(std::calloc(1, sizeof(ptree_line)));
-                if (!l)
-                    allocate_error();
-                l->node = n;
-                n->line = l;
+                l = new_line(n);
             }
             scr_linserted(w, i);
-            link_before(at, l);
         }
-        l->number = i;
+        walked_lines.push_back(l);
         count(n->state);
-        at = &l->next;
     }
     // Lines the walk no longer reaches (none, as long as every move of a
     // node is told about) go too.
-    while (ptree_line *l = *at) {
-        scr_ldeleted(w, i);
-        if (l->node)
-            l->node->line = nullptr;
-        unlink(l);
-        std::free(l);
+    for (; at < ptree_lines.size(); ++at) {
+        scr_ldeleted(w, static_cast<int>(walked_lines.size()));
+        free_line(ptree_lines[at]);
     }
+    ptree_lines.swap(walked_lines);
     ptree_status(w);
 }
 
@@ -302,7 +338,7 @@ void ptree_status(widget *w)
 
 void ptree_redraw(widget *w)
 {
-    if (!ptree_lines) {
+    if (ptree_lines.empty()) {
         scr_list_start(w, 0);
         w->first_row = 0;
         scr_maddstr(w, "User has logged out", 0, 0, 20);
@@ -314,18 +350,15 @@ void ptree_redraw(widget *w)
         w->crsr = 0;
         w->first_row = 0;
     }
-    int n = static_cast<int>(ptree_counts[C_TOTAL]);
+    int n = static_cast<int>(ptree_lines.size());
     scr_list_start(w, n);
-    int first = scr_first_shown(w);
     int last = scr_last_shown(w);
-    const ptree_line *l = ptree_lines;
-    while (l && l->number < first)
-        l = l->next;
-    for (; l && l->number <= last; l = l->next) {
+    for (int i = scr_first_shown(w); i <= last; ++i) {
+        ptree_line *l = ptree_lines[static_cast<std::size_t>(i)];
         if (!l->node)
             continue;
-        format_line(w, l);
-        scr_addfstr(w, w->scr->line_buf, l->number, 0);
+        format_line(w, l, i);
+        scr_addfstr(w, w->scr->line_buf, i, 0);
     }
     scr_list_end(w, n);
 }
@@ -378,8 +411,8 @@ void *ptree_msgh(widget *w, int type, widget *, void *datum)
         return &crsr_answer;
     }
     case snd_search:
-        return ptree_lines ? search(w, static_cast<int>(reinterpret_cast<std::intptr_t>(datum)))
-                           : reinterpret_cast<void *>(2);
+        return ptree_lines.empty() ? reinterpret_cast<void *>(2)
+                                   : search(w, static_cast<int>(reinterpret_cast<std::intptr_t>(datum)));
     default:
         return nullptr;
     }

@@ -9,14 +9,15 @@
 #include "core/widget.h"
 #include "procs/tree.h"
 
-// One display line. Lines are numbered 0 ... n-1 in the order of the walk
-// from the root; a line whose process went or moved has no node until the
-// next sync drops it.
+// One display line: the process it shows, and what was last read of that
+// process for it. The lines stand in display order, a line's place its row,
+// in the order of the walk from the root; a line whose process went or
+// moved has no node until the next sync drops it.
 struct ptree_line {
-    ptree_line *next;
-    ptree_line **pprev;
-    int number;
     proc_node *node;
+    char *cmdline;  // the command line last read for the line; null: not yet
+    int uid;        // its owner last read, when uid_read
+    bool uid_read;
 };
 
 void ptree_reg(widget *w);

@@ -1,8 +1,9 @@
 #include "procs/tree.h"
 
-#include <array>
+#include <cstddef>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "core/curses_init.h"
 #include "procs/procs.h"
@@ -20,7 +21,15 @@ proc_node fixed_node(int pid)
 proc_node node0 = fixed_node(0);
 proc_node node1 = fixed_node(1);
 
-std::array<proc_node *, 128> tree_hash{};
+// Chains by pid & (buckets - 1), the newest first. 128 buckets to begin
+// with, as many as a small host needs; a fixed 128 would make every lookup
+// walk a chain of n/128 nodes, and a read of the table quadratic in the
+// number of processes (more than a second at 30,000). So the table doubles
+// whenever the nodes outnumber its buckets, and a chain holds one node or
+// so whatever the host: pids are handed out nearly in sequence, so their
+// low bits spread them evenly.
+std::vector<proc_node *> tree_hash(128);
+std::size_t tree_nodes = 0;  // on the chains: every node but the fixed two
 proc_node *tree_seen = nullptr;
 // One removed node kept for the next node made.
 proc_node *tree_spare = nullptr;
@@ -60,11 +69,28 @@ proc_node *fixed(int pid)
     return pid == 0 ? &node0 : pid == 1 ? &node1 : nullptr;
 }
 
+proc_node *&bucket(int pid)
+{
+    return tree_hash[static_cast<unsigned>(pid) & (tree_hash.size() - 1)];
+}
+
+// Twice the buckets, every node moved to its new chain.
+void grow_hash()
+{
+    std::vector<proc_node *> old(tree_hash.size() * 2);
+    old.swap(tree_hash);
+    for (proc_node *head : old)
+        for (proc_node *n = head, *next; n; n = next) {
+            next = n->hash.next;
+            link_head<&proc_node::hash>(bucket(n->pid), n);
+        }
+}
+
 proc_node *lookup(int pid)
 {
     if (proc_node *f = fixed(pid))
         return f;
-    for (proc_node *n = tree_hash[static_cast<unsigned>(pid) & 0x7f]; n; n = n->hash.next)
+    for (proc_node *n = bucket(pid); n; n = n->hash.next)
         if (n->pid == pid)
             return n;
     return nullptr;
@@ -88,7 +114,9 @@ proc_node *tree_find_add(int pid)
             allocate_error();
         n = new (room) proc_node;
         n->pid = pid;
-        link_head<&proc_node::hash>(tree_hash[static_cast<unsigned>(pid) & 0x7f], n);
+        if (++tree_nodes > tree_hash.size())
+            grow_hash();
+        link_head<&proc_node::hash>(bucket(pid), n);
     }
     link_head<&proc_node::seen>(tree_seen, n);
     return n;
@@ -123,6 +151,7 @@ void remove_node(proc_node *n, line_gone_fn gone)
     if (n->line)
         gone(n->line);
     unlink<&proc_node::hash>(n);
+    --tree_nodes;
     n->~proc_node();
     std::free(tree_spare);
     tree_spare = n;

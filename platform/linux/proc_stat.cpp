@@ -57,23 +57,30 @@ std::uint64_t tty_device(std::uint32_t nr)
 bool parse_proc_stat(std::string_view text, std::size_t page_size, proc_rec &out, std::uint64_t &start_ticks)
 {
     // The command name may hold spaces and parentheses of its own, but the
-    // kernel writes nothing after it that could hold a ")".
+    // kernel writes nothing after it that could hold a ")". This runs for
+    // every process on every tick, so nothing here reads the line one
+    // character per call: memrchr finds the ")", a loop splits the fields.
     std::size_t open = text.find(" (");
-    std::size_t close = text.rfind(')');
+    const void *last = memrchr(text.data(), ')', text.size());
+    std::size_t close = last ? static_cast<std::size_t>(static_cast<const char *>(last) - text.data())
+                             : std::string_view::npos;
     if (open == std::string_view::npos || close == std::string_view::npos || close < open + 2)
         return false;
 
     std::array<std::string_view, F_COUNT> f{};
     std::size_t n = 0;
-    std::string_view rest = text.substr(close + 1);
+    auto blank = [](char c) { return c == ' ' || c == '\n'; };
+    const char *at = text.data() + close + 1;
+    const char *end = text.data() + text.size();
     while (n < F_COUNT) {
-        std::size_t b = rest.find_first_not_of(" \n");
-        if (b == std::string_view::npos)
+        while (at < end && blank(*at))
+            ++at;
+        if (at == end)
             break;
-        rest.remove_prefix(b);
-        std::size_t e = rest.find_first_of(" \n");
-        f[n++] = rest.substr(0, e);
-        rest.remove_prefix(e == std::string_view::npos ? rest.size() : e);
+        const char *field = at;
+        while (at < end && !blank(*at))
+            ++at;
+        f[n++] = std::string_view(field, static_cast<std::size_t>(at - field));
     }
     if (n < F_COUNT || f[F_STATE].size() != 1)
         return false;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <regex.h>
+#include <string>
+#include <vector>
+
 #include "kbd/kbd.h"
 #include "tests/support/screen/views_fixture.h"
 
@@ -163,6 +167,54 @@ TEST_F(Search, SignalKeysTypedIntoTheLineSendNothing)
     ASSERT_EQ(fake_signals().size(), 1u);
     EXPECT_EQ(fake_signals()[0].pid, 700);
     key(KBD_ENTER);
+}
+
+// Plain text is looked for in ASCII lines without the matcher; whatever
+// the path, the lines a search stops on are those the matcher itself finds,
+// with the search line's flags, in the order of the tree.
+TEST(SearchMatcher, PlainTextFindsWhatTheMatcherFinds)
+{
+    const std::vector<std::string> cmds = {
+        "Rome -x",          "ROMA nova",      "xrOm\tab",  "\xc3\xa9-rome",  // one that is not ASCII
+        "r.me a+b aab",     "\xe2\x84\xaa" "elvin",     "kelvin", "sOme rOmE",
+    };
+    bars_screen s(24, 80);
+    fake_process({.pid = 1, .ppid = 0, .name = "init", .cmdline = fake_argv({"init"})});
+    // Each process the first child of 1 as the tree is read: pids count
+    // down so that the tree shows them in the order above.
+    for (std::size_t i = 0; i < cmds.size(); ++i)
+        fake_process({.pid = 900 - static_cast<int>(i), .ppid = 1, .name = "p", .cmdline = fake_argv({cmds[i]})});
+    users_init();
+    dispatch_key('t');
+    auto barred = [&] { return *static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)); };
+
+    for (std::string pat : {"rom", "ROM", "e-r", "a+b", "r.m", "ome ", "ab", "K", "elvin", "zz", "-"}) {
+        regex_t re;
+        ASSERT_EQ(regcomp(&re, pat.c_str(), REG_EXTENDED | REG_ICASE | REG_NOSUB), 0) << pat;
+        std::vector<int> want;
+        for (std::size_t i = 0; i < cmds.size(); ++i)
+            if (regexec(&re, cmds[i].c_str(), 0, nullptr, REG_NOTEOL) == 0)
+                want.push_back(900 - static_cast<int>(i));
+        regfree(&re);
+
+        // From process 1, which matches none of them, each Enter stops on
+        // the next match, and goes round to the first.
+        dispatch_key('/');
+        for (char c : pat)
+            dispatch_key(c);
+        dispatch_key(KBD_HOME);
+        std::vector<int> got;
+        for (;;) {
+            dispatch_key(KBD_ENTER);
+            int pid = barred();
+            if (pid == 1 || (!got.empty() && pid == got[0]) || got.size() > cmds.size())
+                break;
+            got.push_back(pid);
+        }
+        dispatch_key(KBD_ESC);
+        EXPECT_EQ(got, want) << "pattern \"" << pat << "\"";
+    }
+    dispatch_key(KBD_ENTER);
 }
 
 TEST(SearchLimits, TextStopsAtTheScreenRowAndAtThePatternBuffer)

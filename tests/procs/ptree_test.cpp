@@ -21,6 +21,15 @@ void proc(int pid, int ppid, const std::string &cmd, char state = 'S', std::uint
     fake_process({.pid = pid, .ppid = ppid, .name = cmd, .cmdline = fake_argv({cmd}), .uid = uid, .state = state});
 }
 
+// Process 1 and the jobs 2 to last below it, each named "job PID".
+void jobs(int last)
+{
+    proc(1, 0, "init");
+    for (int pid = 2; pid <= last; ++pid)
+        proc(pid, 1, "job " + std::to_string(pid));
+    users_init();
+}
+
 // What the view shows on terminal row r (lines start on row 3).
 std::string row(int r)
 {
@@ -193,15 +202,64 @@ TEST_F(TreeView, SearchGoesBothWaysAndSeesOwnersOnlyWhenShown)
     s.keys({KBD_ESC, 'o'});
 }
 
+// A search reads the command line of a line only when nothing was read
+// for it yet: once per process, whatever the keys typed. What it finds
+// follows the processes: a newcomer is read when a search first meets it,
+// a pid taken again is another process with a line of its own, and a line
+// on screen is read again by every repaint.
+TEST(TreeViewSearch, KeysReadOnlyLinesNotReadBefore)
+{
+    bars_screen s(24, 80);
+    jobs(2000);
+    s.keys({'t'});
+    auto reads = [before = fake_cmdline_reads()]() mutable {
+        int n = fake_cmdline_reads() - before;
+        before = fake_cmdline_reads();
+        return n;
+    };
+    // The first line after process 1's (which matches none of the
+    // patterns) that matches, or 1.
+    auto find = [&](const std::string &pattern) {
+        s.keys({'/'});
+        for (char c : pattern)
+            s.keys({c});
+        s.keys({KBD_HOME, KBD_ENTER, KBD_ESC});
+        return barred(s);
+    };
+
+    s.keys({'/', 'z'});
+    EXPECT_GE(reads(), 2000 - 20) << "the first search reads the lines no repaint has read";
+    s.keys({'q', KBD_BS, 'x', KBD_ENTER, KBD_ESC});
+    EXPECT_EQ(reads(), 0);
+
+    // A newcomer below the last line, out of view, and a pid taken again.
+    fake_process({.pid = 3000, .ppid = 2, .name = "late", .cmdline = fake_argv({"late arrival"})});
+    fake_process({.pid = 1500, .ppid = 1, .name = "new", .cmdline = fake_argv({"newcomer"}), .start_id = 9});
+    s.tick();
+    reads();
+    s.keys({'/', 'z', KBD_ESC});
+    EXPECT_EQ(reads(), 2) << "only the two new lines";
+    EXPECT_EQ(find("arriv"), 3000);
+    EXPECT_EQ(find("job 1500"), 1) << "1500's line stands for the newcomer";
+    EXPECT_EQ(find("newc"), 1500);
+    EXPECT_EQ(find("^1500"), 1500) << "found by its pid as well";
+
+    // A process on screen that rewrites its arguments is found by the new
+    // ones: the repaint read them.
+    s.keys({KBD_HOME});
+    proc(2000, 1, "renamed itself");
+    s.tick();
+    reads();
+    EXPECT_EQ(find("itself"), 2000);
+    EXPECT_EQ(reads(), 0);
+}
+
 // At 10,000 processes the view reads the command lines of the rows on
 // screen only, and paging reaches every line.
 TEST(TreeViewLarge, PagingShowsTheRightRowsAndReadsOnlyThem)
 {
     bars_screen s(24, 80);
-    proc(1, 0, "init");
-    for (int pid = 2; pid <= 10000; ++pid)
-        proc(pid, 1, "job " + std::to_string(pid));
-    users_init();
+    jobs(10000);
     s.tick();
     int before = fake_cmdline_reads();
     s.keys({'t'});

@@ -170,6 +170,44 @@ TEST_F(Tree, StatesComeFromEveryRead)
     EXPECT_EQ(node(0)->state, ' ') << "no record, no letter";
 }
 
+// Past a few hundred processes the pid hash grows; every node stays
+// where it is through it, keeps its identity from read to read, and is
+// found and removed by its pid as in a small table.
+TEST_F(Tree, ThousandsOfProcessesKeepTheirNodesAsTheTableGrows)
+{
+    // Parents are odd, so that the even processes can go without orphans.
+    auto parent = [](int pid) { return pid < 50 ? 1 : (pid / 50) | 1; };
+    std::vector<std::pair<int, int>> recs = {{1, 0}};
+    for (int pid = 2; pid < 5000; ++pid)
+        recs.push_back({pid, parent(pid)});
+    table(recs);
+    update_tree(gone);
+    std::map<int, proc_node *> nodes;
+    for (proc_node *n = tree_start(1, 1); n; n = tree_next())
+        nodes[n->pid] = n;
+    ASSERT_EQ(nodes.size(), 4999u);
+    for (auto [pid, n] : nodes)
+        ASSERT_EQ(n->parent->pid, pid == 1 ? 0 : parent(pid)) << pid;
+
+    // Every other process goes, as many come at pids the table never held;
+    // what stays keeps its node.
+    hang_lines();
+    for (int pid = 2; pid < 5000; pid += 2)
+        fake_process_gone(pid);
+    for (int pid = 100000; pid < 103000; ++pid)
+        fake_process({.pid = pid, .ppid = 3, .name = "new"});
+    update_tree(gone);
+    EXPECT_EQ(node(4999), nodes[4999]);
+    EXPECT_EQ(lines[4999].node, nodes[4999]) << "a process whose parent stayed is not told about";
+    EXPECT_EQ(lines[4998].node, nullptr);
+    EXPECT_EQ(node(4998), nullptr) << "gone from the hash";
+    EXPECT_EQ(node(102999)->parent->pid, 3);
+    std::size_t n = 0;
+    for (proc_node *p = tree_start(1, 1); p; p = tree_next())
+        ++n;
+    EXPECT_EQ(n, 1 + 2499 + 3000u);
+}
+
 TEST_F(Tree, Prefixes)
 {
     // A chain 100 -> 101 -> ... 140, 41 levels, below process 1; 100 has a

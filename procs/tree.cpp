@@ -198,6 +198,24 @@ void update_tree(line_gone_fn gone)
     }
 }
 
+void tree_reset()
+{
+    for (proc_node *&head : tree_hash)
+        while (proc_node *n = head) {
+            head = n->hash.next;
+            n->~proc_node();
+            std::free(n);
+        }
+    tree_hash.assign(128, nullptr);
+    tree_nodes = 0;
+    tree_seen = nullptr;
+    std::free(tree_spare);
+    tree_spare = nullptr;
+    node0 = fixed_node(0);
+    node1 = fixed_node(1);
+    walk_bound = walk_pos = nullptr;
+}
+
 proc_node *tree_start(int top, int first)
 {
     walk_bound = lookup(top);

@@ -38,6 +38,11 @@ using line_gone_fn = void (*)(void *line);
 // A read that fails leaves only the fixed nodes 0 and 1.
 void update_tree(line_gone_fn gone);
 
+// The tree as before the first read: no nodes, the fixed ones blank and
+// holding no line. No line is told about: the caller has let its lines go.
+// For tests that start afresh; vigil never calls it.
+void tree_reset();
+
 // A pre-order walk of the subtree of pid `top`, one walk at a time. The
 // first node is that of pid `first` (node 0 itself is skipped: a walk from
 // 0 starts with its first child); null when the tree holds no such node.

@@ -55,19 +55,9 @@ protected:
 
     void SetUp() override
     {
-        // The tree lives for the whole run: an empty read leaves only the
-        // fixed nodes.
         fake_reset();
-        update_tree(gone);
+        tree_reset();
         told.clear();
-    }
-
-    // The fixed nodes outlive the test, its lines do not: a view's sync
-    // would take a dead line for its own.
-    void TearDown() override
-    {
-        for (proc_node *n = tree_start(0, 0); n; n = tree_next())
-            n->line = nullptr;
     }
 
     void hang_lines()

@@ -11,6 +11,7 @@
 #include "kbd/kbd.h"
 #include "procs/procs.h"
 #include "procs/ptree.h"
+#include "procs/tree.h"
 #include "tests/support/fake/fake_platform.h"
 #include "tests/support/screen/test_screen.h"
 #include "users/ulist.h"
@@ -24,9 +25,7 @@ struct bars_screen {
         fake_reset();
         owner_reset();
         exti_reset();
-        // The process tree lives for the whole run: a read of no processes
-        // leaves only its fixed nodes.
-        update_tree(ptree_detach);
+        tree_reset();
         can_use_kvm = kvm_init();
         test_screen_init(rows, cols);
         auto r = static_cast<std::uint32_t>(rows), c = static_cast<std::uint32_t>(cols);

@@ -11,10 +11,10 @@ DEB_PACKAGES := dpkg-dev debhelper lintian devscripts
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 # The unit test binaries (tests/<folder>_tests), which need neither a
 # pseudo-terminal nor namespaces.
-UNIT_TESTS := kbd core procs users bars details platform
+UNIT_TESTS := kbd core search details procs users screen platform
 VERSION := $(shell sed -n 's/^project.vigil VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-.PHONY: run test build check-freebsd deps fuzz bench clean install deb demo
+.PHONY: run test build check-freebsd check-layers deps fuzz bench clean install deb demo
 
 run: build
 	./build/vigil
@@ -30,7 +30,7 @@ build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build build -j $(JOBS)
 
-test: build check-freebsd
+test: build check-freebsd check-layers
 	cd build && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVIGIL_SANITIZE=ON >/dev/null
 	cmake --build build-asan -j $(JOBS)
@@ -42,6 +42,10 @@ test: build check-freebsd
 	  out=$$(./build-asan/tests/$${t}_tests --gtest_shuffle --gtest_repeat=3 --gtest_brief=1 2>&1) || \
 	    { echo "$$out" | tail -40; exit 1; }; \
 	done
+
+# No include points up the order of the libraries (CMakeLists.txt).
+check-layers:
+	./scripts/check-layers.sh
 
 # Every unit a FreeBSD build compiles, compiled for FreeBSD against the
 # sysroot in ../shared/freebsd/ (unpacked into build/freebsd/ once); skipped

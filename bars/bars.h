@@ -21,13 +21,3 @@ void hlp_refresh(widget *w);
 void input_reg(widget *w);
 int input_keyh(widget *w, int key);
 void input_refresh(widget *w);
-// 1 when the pattern being searched for occurs in text. Only valid while a
-// list answers a search request.
-int reg_match(const char *text);
-
-// Search modes, the datum of a search request.
-enum {
-    SEARCH_AFTER = 0,  // a match after the bar's line
-    SEARCH_FROM = 1,   // a match on the bar's line or after it
-    SEARCH_ANY = 2,    // a match on any line
-};

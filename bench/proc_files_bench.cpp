@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/layout.h"
 #include "details/details.h"
 #include "platform/platform.h"
 #include "tests/support/screen/test_screen.h"
@@ -111,7 +112,7 @@ void process_report(benchmark::State &state)
         return;
     }
     test_screen_init(24, 80);
-    widget *w = scr_create(5, 15, 18, 64, 0, 128, "exti", 8);
+    widget *w = make_widget(widget_layout(24, 80)[EXTI_W]);
     exti_reg(w);
     int pid = h.pid;
     w->first_row = static_cast<std::uint32_t>(state.range(1));

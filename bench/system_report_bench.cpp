@@ -11,6 +11,7 @@
 // one report's.
 #include <benchmark/benchmark.h>
 
+#include "core/layout.h"
 #include "details/details.h"
 #include "tests/support/screen/test_screen.h"
 
@@ -19,7 +20,7 @@ namespace {
 void system_report(benchmark::State &state)
 {
     test_screen_init(24, 80);
-    widget *w = scr_create(5, 15, 18, 64, 0, 128, "exti", 8);
+    widget *w = make_widget(widget_layout(24, 80)[EXTI_W]);
     exti_reg(w);
     for (auto _ : state) {
         scr_werase(w);

@@ -8,16 +8,13 @@
 #include <sys/select.h>
 #include <unistd.h>
 
-#include "bars/bars.h"
 #include "core/curses_init.h"
 #include "core/loop.h"
 #include "core/signals.h"
+#include "core/startup.h"
 #include "core/widget.h"
-#include "details/details.h"
 #include "kbd/kbd.h"
 #include "procs/procs.h"
-#include "procs/ptree.h"
-#include "users/ulist.h"
 #include "users/users.h"
 
 namespace {
@@ -43,43 +40,6 @@ void read_size(int &rows, int &cols)
 {
     curses_end();
     std::exit(0);
-}
-
-// The six regions, oldest first; each view fills its widget's slots right
-// after the widget is made.
-void create_widgets(int rows, int cols)
-{
-    auto r = static_cast<std::uint32_t>(rows);
-    auto c = static_cast<std::uint32_t>(cols);
-
-    widget *info = scr_create(0, 0, 1, c - 1, 1, c - 1, "info", 3);
-    info->flags = W_FIXED;
-    mwin_msg_on(info);
-    info_reg(info);
-
-    widget *help = scr_create(r - 1, 0, r - 1, c - 1, r - 1, c - 1, "help", 1);
-    help->flags = W_FIXED;
-    mwin_msg_on(help);
-    hlp_reg(help);
-
-    // The lists' and the window's pads are as tall as their views: they
-    // hold only the rows in view, however long the list.
-    widget *ulist = scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ulist", 3);
-    ulist->crsr = 0;
-    ulist_reg(ulist);
-
-    widget *ptree = scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ptree", 3);
-    ptree->crsr = 0;
-    ptree_reg(ptree);
-
-    widget *window =
-        scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 0, 128, "exti", 8);
-    exti_reg(window);
-
-    widget *input = scr_create(r - 1, 0, r - 1, c - 1, 0, 0, "input", 9);
-    input->flags = W_FIXED;
-    mwin_msg_on(input);
-    input_reg(input);
 }
 
 void full_pass()

@@ -168,5 +168,12 @@ enum {
     // Never sent.
     snd_search_end = 10,
 };
+
+// Search modes, the datum of snd_search.
+enum {
+    SEARCH_AFTER = 0,  // a match after the bar's line
+    SEARCH_FROM = 1,   // a match on the bar's line or after it
+    SEARCH_ANY = 2,    // a match on any line
+};
 void mwin_msg_on(widget *w);
 void *wmsg_send(widget *sender, int type, void *datum);

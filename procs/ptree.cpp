@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "bars/bars.h"
+#include "bars/search.h"
 #include "core/curses_init.h"
 #include "core/text.h"
 #include "details/details.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "bars/bars.h"
+#include "bars/search.h"
 #include "core/text.h"
 #include "details/details.h"
 #include "kbd/kbd.h"

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/layout.h"
 #include "core/loop.h"
 #include "kbd/kbd.h"
 #include "tests/support/screen/test_screen.h"
@@ -22,23 +23,16 @@ void note_redraw(widget *w)
     calls.push_back(std::string("redraw ") + w->label);
 }
 
-// The six widgets as start-up makes them on a terminal of rows x cols.
+// The six widgets as start-up makes them on a terminal of rows x cols,
+// shown, with no view's slots.
 std::vector<widget *> six(int rows, int cols)
 {
     test_screen_init(rows, cols);
-    auto r = static_cast<std::uint32_t>(rows), c = static_cast<std::uint32_t>(cols);
-    std::vector<widget *> w = {
-        scr_create(0, 0, 1, c - 1, 1, c - 1, "info", 3),
-        scr_create(r - 1, 0, r - 1, c - 1, r - 1, c - 1, "help", 1),
-        scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ulist", 3),
-        scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ptree", 3),
-        scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 0, 128, "exti", 8),
-        scr_create(r - 1, 0, r - 1, c - 1, 0, 0, "input", 9),
-    };
-    for (int i : {0, 1, 5})
-        w[static_cast<std::size_t>(i)]->flags = W_FIXED;
-    for (widget *x : w)
-        x->refresh = scr_wrefresh;
+    std::vector<widget *> w;
+    for (const widget_spec &spec : widget_layout(rows, cols)) {
+        w.push_back(make_widget(spec));
+        w.back()->refresh = scr_wrefresh;
+    }
     return w;
 }
 
@@ -57,7 +51,8 @@ TEST(Loop, CreationGeometry)
     EXPECT_EQ(input->pad_cols, 80u);
     EXPECT_EQ(getmaxy(input->pad), 2);
     EXPECT_EQ(getmaxx(input->pad), 81);
-    EXPECT_EQ(w[2]->crsr, -1);
+    EXPECT_EQ(w[2]->crsr, 0) << "a list starts with its bar on its first line";
+    EXPECT_EQ(w[4]->crsr, -1);
     EXPECT_EQ(PAIR_NUMBER(getbkgd(w[1]->pad)), 1);
 }
 

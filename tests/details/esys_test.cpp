@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/details/window_rows.h"
-#include "tests/support/screen/views_fixture.h"
+#include "tests/support/screen/window_fixture.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ const std::string no = "Information unavailable.";
 
 // A window of 121 rows holds the whole report.
 struct SystemReport : ::testing::Test {
-    bars_screen s{243, 100};
+    window_screen s{243, 100};
 
     std::vector<std::string> report()
     {
@@ -330,7 +330,7 @@ TEST_F(SystemReport, EverySectionHasItsFallback)
 // further; "a" goes back up.
 TEST(SystemReportScrolling, StopsAtTheLastDevice)
 {
-    bars_screen s{24, 80};  // the window: rows 5 to 18, 14 rows
+    window_screen s{24, 80};  // the window: rows 5 to 18, 14 rows
     fake_system(whole_host());
     s.keys({'s'});
     EXPECT_EQ(shown(s.exti)[0], boot_row());
@@ -354,7 +354,7 @@ TEST(SystemReportScrolling, StopsAtTheLastDevice)
 // error and exits with 0 when it was right.
 [[noreturn]] void first_reports()
 {
-    bars_screen s{243, 100};
+    window_screen s{243, 100};
     fake_sys h = whole_host();
     h.boot_time = -1;
     h.cpu_total = plat_cpu_counters{300, 0, 100, 7, 600};

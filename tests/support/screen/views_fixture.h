@@ -1,12 +1,14 @@
-// The widgets of the start-up that exist so far, on a test screen, with
+// The screen as start-up composes it, on a test screen, with processes and
 // sessions from the fake backend.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "bars/bars.h"
 #include "core/loop.h"
+#include "core/startup.h"
 #include "details/details.h"
 #include "kbd/kbd.h"
 #include "procs/procs.h"
@@ -28,27 +30,13 @@ struct bars_screen {
         tree_reset();
         can_use_kvm = kvm_init();
         test_screen_init(rows, cols);
-        auto r = static_cast<std::uint32_t>(rows), c = static_cast<std::uint32_t>(cols);
-        info = scr_create(0, 0, 1, c - 1, 1, c - 1, "info", 3);
-        info->flags = W_FIXED;
-        mwin_msg_on(info);
-        info_reg(info);
-        help = scr_create(r - 1, 0, r - 1, c - 1, r - 1, c - 1, "help", 1);
-        help->flags = W_FIXED;
-        mwin_msg_on(help);
-        hlp_reg(help);
-        ulist = scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ulist", 3);
-        ulist->crsr = 0;
-        ulist_reg(ulist);
-        ptree = scr_create(3, 0, r - 2, c - 1, 0, c - 1, "ptree", 3);
-        ptree->crsr = 0;
-        ptree_reg(ptree);
-        exti = scr_create((r - 1) / 4, (c - 1) / 5, (r - 1) - (r - 1) / 4, (c - 1) - (c - 1) / 5, 0, 128, "exti", 8);
-        exti_reg(exti);
-        input = scr_create(r - 1, 0, r - 1, c - 1, 0, 0, "input", 9);
-        input->flags = W_FIXED;
-        mwin_msg_on(input);
-        input_reg(input);
+        std::array<widget *, WIDGET_COUNT> w = create_widgets(rows, cols);
+        info = w[INFO_W];
+        help = w[HELP_W];
+        ulist = w[ULIST_W];
+        ptree = w[PTREE_W];
+        exti = w[EXTI_W];
+        input = w[INPUT_W];
     }
 
     // The session list, the tree and the window's "d" report outlive a

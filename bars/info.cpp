@@ -63,5 +63,5 @@ void *info_msgh(widget *w, int type, widget *, void *datum)
     }
     wclrtoeol(w->pad);
     scr_wrefresh(w);
-    return reinterpret_cast<void *>(1);
+    return wmsg_answer(1);
 }

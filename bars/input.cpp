@@ -33,20 +33,21 @@ void read_pattern(widget *w)
     buf[n] = '\0';
 }
 
-// Asks the list on screen; the answer is 1 on a match, 2 on none.
-std::intptr_t ask(widget *w, int mode)
+// Asks the list on screen: SEARCH_FOUND, SEARCH_NOTHING, or 0 when the
+// pattern does not compile.
+int ask(widget *w, int mode)
 {
     compiled_pattern re(pattern);
     if (!re.ok)
         return 0;
-    return reinterpret_cast<std::intptr_t>(wmsg_send(w, snd_search, reinterpret_cast<void *>(std::intptr_t{mode})));
+    return wmsg_search(w, mode);
 }
 
 void search(widget *w, int mode)
 {
     read_pattern(w);
     // Nothing after the bar: go round from the top.
-    if (ask(w, mode) == 2 && mode == SEARCH_AFTER)
+    if (ask(w, mode) == SEARCH_NOTHING && mode == SEARCH_AFTER)
         ask(w, SEARCH_ANY);
     wmove(w->pad, 0, input_col);
 }
@@ -85,19 +86,19 @@ int keyh_open(widget *w, int key)
     case KBD_ENTER:
         if (input_col != TEXT_COL)
             search(w, SEARCH_AFTER);
-        return 2;
+        return KEY_CONSUMED;
     case KBD_BS:
         if (input_col != TEXT_COL) {
             --input_col;
             if (wmove(w->pad, 0, input_col) == OK)
                 wdelch(w->pad);
         }
-        return 2;
+        return KEY_CONSUMED;
     case KBD_ESC:
         w->refresh = nullptr;
         w->redraw = nullptr;
         curs_set(0);
-        return 2;
+        return KEY_CONSUMED;
     default:
         // The tree's signal keys are an edit line's keys too, pressed here
         // out of habit; passed on, they would signal the process the search
@@ -107,12 +108,12 @@ int keyh_open(widget *w, int key)
         if (ptree_signal_of(key)) {
             if ((key & 0xfff) == 'U')
                 clear_text(w);
-            return 2;
+            return KEY_CONSUMED;
         }
         if (key < 1 || key > 127)
-            return 0;
+            return KEY_NOT_MINE;
         type(w, key);
-        return 2;
+        return KEY_CONSUMED;
     }
 }
 
@@ -130,11 +131,11 @@ int input_keyh(widget *w, int key)
     if (is_open(w))
         return keyh_open(w, key);
     if (key != '/')
-        return 0;
+        return KEY_NOT_MINE;
     curs_set(1);
     w->refresh = input_refresh;
     input_count = 0;
-    return 2;
+    return KEY_CONSUMED;
 }
 
 void input_refresh(widget *w)

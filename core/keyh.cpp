@@ -57,18 +57,18 @@ int keyh_no_bar(widget *w, int key, long h, long below)
         break;
     case KBD_HOME:
         if (first == 0)
-            return 0;
+            return KEY_NOT_MINE;
         set_first_row(w, 0);
         break;
     case KBD_END:
         if (below <= 0)
-            return 0;
+            return KEY_NOT_MINE;
         set_first_row(w, w->last_line - h);
         break;
     default:
-        return 0;
+        return KEY_NOT_MINE;
     }
-    return 1;
+    return KEY_HANDLED;
 }
 
 int keyh_bar(widget *w, int key, long h, long below)
@@ -115,7 +115,7 @@ int keyh_bar(widget *w, int key, long h, long below)
         break;
     case KBD_HOME:
         if (first == 0 && crsr == 0)
-            return 0;
+            return KEY_NOT_MINE;
         set_first_row(w, 0);
         bar_to(w, 0, before);
         break;
@@ -123,13 +123,13 @@ int keyh_bar(widget *w, int key, long h, long below)
         if (below > 0)
             set_first_row(w, w->last_line - h);
         if (crsr >= w->last_line)
-            return 0;
+            return KEY_NOT_MINE;
         bar_to(w, below > 0 ? crsr + below : w->last_line, before);
         break;
     default:
-        return 0;
+        return KEY_NOT_MINE;
     }
-    return 1;
+    return KEY_HANDLED;
 }
 
 }  // namespace

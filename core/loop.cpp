@@ -42,7 +42,7 @@ void pass_refresh()
 bool dispatch_key(int key)
 {
     for (widget *w = the_screen.newest; w; w = w->older)
-        if (w->keyh && w->keyh(w, key) == 2)
+        if (w->keyh && w->keyh(w, key) == KEY_CONSUMED)
             return false;
     return key == KBD_ESC || key == 'q';
 }

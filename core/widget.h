@@ -12,13 +12,24 @@ struct widget;
 // slots everywhere.
 using refresh_fn = void (*)(widget *);
 using redraw_fn = void (*)(widget *);
-// 0 = not mine, 1 = handled (others may act too), 2 = consumed: stop, and
-// the quit keys do not quit.
+// Answers one of the KEY_ results below.
 using keyh_fn = int (*)(widget *, int key);
 using periodic_fn = void (*)(widget *);
 // The datum and the answer are one pointer-sized value whose meaning the
 // message type gives; null means "I do not answer" and the message goes on.
 using msgh_fn = void *(*)(widget *receiver, int type, widget *sender, void *datum);
+
+// What a key handler answers.
+enum : int {
+    KEY_NOT_MINE = 0,  // not this widget's key
+    KEY_HANDLED = 1,   // handled; the widgets below may act on it too
+    KEY_CONSUMED = 2,  // consumed: no widget below sees it, and a quit key does not quit
+};
+
+// A report of the detail window: writes the window's text, given the
+// answer of the list on screen to want_crsr_val (a user name, or a pointer
+// to a pid), which it may only read at once.
+using report_fn = void (*)(void *crsr_value);
 
 enum : std::uint8_t {
     W_FIXED = 1,  // a bar placed from the screen size: keeps its bottom and pad on a resize
@@ -175,5 +186,64 @@ enum {
     SEARCH_FROM = 1,   // a match on the bar's line or after it
     SEARCH_ANY = 2,    // a match on any line
 };
+// What a list answers to snd_search.
+enum : int {
+    SEARCH_FOUND = 1,    // its bar moved to a match
+    SEARCH_NOTHING = 2,  // nothing matched
+};
 void mwin_msg_on(widget *w);
 void *wmsg_send(widget *sender, int type, void *datum);
+
+// The messages that are sent, each as one call of wmsg_send with its datum
+// and its answer in their own types: the casts live here and nowhere else.
+inline void wmsg_help(widget *from, const char *text)
+{
+    wmsg_send(from, cur_hlp, const_cast<char *>(text));
+}
+inline void wmsg_esource(widget *from, report_fn report)
+{
+    wmsg_send(from, snd_esource, reinterpret_cast<void *>(report));
+}
+// Null clears the status row.
+inline void wmsg_info(widget *from, const char *text)
+{
+    wmsg_send(from, snd_info, const_cast<char *>(text));
+}
+// The login pid under the user list's bar, or null.
+inline const int *wmsg_want_upid(widget *from)
+{
+    return static_cast<const int *>(wmsg_send(from, want_upid, nullptr));
+}
+inline void *wmsg_want_crsr_val(widget *from)
+{
+    return wmsg_send(from, want_crsr_val, nullptr);
+}
+inline void wmsg_cur_crsr(widget *from, const char *name)
+{
+    wmsg_send(from, cur_crsr, const_cast<char *>(name));
+}
+inline void wmsg_crsr_unreg(widget *from)
+{
+    wmsg_send(from, crsr_unreg, nullptr);
+}
+// SEARCH_FOUND or SEARCH_NOTHING from the list on screen; 0 when none
+// answered.
+inline int wmsg_search(widget *from, int mode)
+{
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(wmsg_send(from, snd_search, reinterpret_cast<void *>(std::intptr_t{mode}))));
+}
+
+// The receiving side: a number as an answer, and the datum of snd_search
+// and snd_esource.
+inline void *wmsg_answer(int value)
+{
+    return reinterpret_cast<void *>(std::intptr_t{value});
+}
+inline int wmsg_search_mode(void *datum)
+{
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(datum));
+}
+inline report_fn wmsg_report(void *datum)
+{
+    return reinterpret_cast<report_fn>(datum);
+}

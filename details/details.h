@@ -9,11 +9,6 @@
 
 #include "core/widget.h"
 
-// A report: writes the window's text, given the cursor value of the list on
-// screen (a user name, or a pointer to a pid), which it may only read at
-// once.
-using report_fn = void (*)(void *crsr_value);
-
 // The detail window's widget; exti_reg stores it.
 extern widget *exti;
 

@@ -45,7 +45,7 @@ void hide(widget *w)
 {
     w->refresh = nullptr;
     w->redraw = nullptr;
-    wmsg_send(w, crsr_unreg, nullptr);
+    wmsg_crsr_unreg(w);
 }
 
 void run_report()
@@ -108,10 +108,10 @@ int exti_keyh(widget *w, int key)
             w->first_col = 0;
         }
         last_source_key = key;
-        return 1;
+        return KEY_HANDLED;
     }
     if (!shown(w))
-        return 0;
+        return KEY_NOT_MINE;
     switch (key) {
     case 'a':
         return scr_keyh(w, KBD_UP);
@@ -119,13 +119,13 @@ int exti_keyh(widget *w, int key)
         return scr_keyh(w, KBD_DOWN);
     case KBD_ESC:
         hide(w);
-        return 2;
+        return KEY_CONSUMED;
     case KBD_LEFT:
     case KBD_RIGHT:
         scr_keyh(w, key);
-        return 0;
+        return KEY_NOT_MINE;
     default:
-        return 0;
+        return KEY_NOT_MINE;
     }
 }
 
@@ -138,7 +138,7 @@ void *exti_msgh(widget *w, int type, widget *, void *datum)
     w->first_row = 0;
     w->first_col = 0;
     w->flags |= W_DIRTY;
-    sources[0].report = reinterpret_cast<report_fn>(datum);
+    sources[0].report = wmsg_report(datum);
     return datum;
 }
 
@@ -150,7 +150,7 @@ void exti_redraw(widget *w)
     scr_werase(w);
     scr_box(w, caption, w->clr);
     if (current->need_crsr) {
-        crsr_value = wmsg_send(w, want_crsr_val, nullptr);
+        crsr_value = wmsg_want_crsr_val(w);
         // Redrawn after every key, so that the report follows the bar.
         w->flags |= W_DIRTY;
     }

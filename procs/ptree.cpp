@@ -150,10 +150,10 @@ void show(widget *w, int key)
 {
     ptree_root = 1;
     if (key == KBD_ENTER)
-        if (auto *pid = static_cast<int *>(wmsg_send(w, want_upid, nullptr)))
+        if (const int *pid = wmsg_want_upid(w))
             ptree_root = *pid;
-    wmsg_send(w, snd_esource, reinterpret_cast<void *>(eproc));
-    wmsg_send(w, cur_hlp, const_cast<char *>(ptree_root == 1 ? whole_tree_help : login_tree_help));
+    wmsg_esource(w, eproc);
+    wmsg_help(w, ptree_root == 1 ? whole_tree_help : login_tree_help);
     ptree_sync(w);
     w->periodic = ptree_sync;
     w->msgh = ptree_msgh;
@@ -171,7 +171,7 @@ void hide(widget *w)
     free_lines();
     w->periodic = nullptr;
     w->msgh = nullptr;
-    wmsg_send(w, snd_info, nullptr);
+    wmsg_info(w, nullptr);
     ptree_counts = {};
     outcome[0] = '\0';
 }
@@ -215,10 +215,10 @@ void *search(widget *w, int mode)
         ptree_line *l = ptree_lines[i];
         if (l->node && line_matches(l)) {
             scr_crsr_jmp(w, static_cast<int>(i));
-            return reinterpret_cast<void *>(1);
+            return wmsg_answer(SEARCH_FOUND);
         }
     }
-    return reinterpret_cast<void *>(2);
+    return wmsg_answer(SEARCH_NOTHING);
 }
 
 // One line as the view shows it: line number, pid, state, owner, the
@@ -333,7 +333,7 @@ void ptree_status(widget *w)
         append(", %u zombie", ptree_counts[C_ZOMBIE]);
     if (outcome[0] && std::chrono::steady_clock::now() < outcome_until)
         append("   %s", outcome);
-    wmsg_send(w, snd_info, buf);
+    wmsg_info(w, buf);
 }
 
 void ptree_redraw(widget *w)
@@ -376,14 +376,14 @@ int ptree_keyh(widget *w, int key)
             w->flags |= W_DIRTY;
         }
         ptree_last_key = key;
-        return 1;
+        return KEY_HANDLED;
     }
     if (!shown(w))
-        return 0;
+        return KEY_NOT_MINE;
     if (int sig = signal_of_letter(key & 0xfff)) {
         if (key & KBD_CTRL)
             signal_key(w, sig);
-        return 1;
+        return KEY_HANDLED;
     }
     switch (key) {
     case 'l':
@@ -399,7 +399,7 @@ int ptree_keyh(widget *w, int key)
         return scr_keyh(w, key);
     }
     w->flags |= W_DIRTY;
-    return 1;
+    return KEY_HANDLED;
 }
 
 void *ptree_msgh(widget *w, int type, widget *, void *datum)
@@ -411,8 +411,7 @@ void *ptree_msgh(widget *w, int type, widget *, void *datum)
         return &crsr_answer;
     }
     case snd_search:
-        return ptree_lines.empty() ? reinterpret_cast<void *>(2)
-                                   : search(w, static_cast<int>(reinterpret_cast<std::intptr_t>(datum)));
+        return ptree_lines.empty() ? wmsg_answer(SEARCH_NOTHING) : search(w, wmsg_search_mode(datum));
     default:
         return nullptr;
     }

@@ -39,10 +39,10 @@ void *search(widget *w, int mode)
             continue;
         if (session_matches(u)) {
             scr_crsr_jmp(w, u->line);
-            return reinterpret_cast<void *>(1);
+            return wmsg_answer(SEARCH_FOUND);
         }
     }
-    return reinterpret_cast<void *>(2);
+    return wmsg_answer(SEARCH_NOTHING);
 }
 
 }  // namespace
@@ -81,7 +81,7 @@ void uredraw(widget *w)
 void ulist_periodic(widget *w)
 {
     if (!help_sent) {
-        wmsg_send(w, cur_hlp, const_cast<char *>(ulist_help));
+        wmsg_help(w, ulist_help);
         help_sent = true;
     }
     users_update(w);
@@ -94,23 +94,23 @@ int ulist_keyh(widget *w, int key)
             w->refresh = nullptr;
             w->redraw = nullptr;
         } else if (key == KBD_ENTER) {
-            wmsg_send(w, cur_hlp, const_cast<char *>(ulist_help));
+            wmsg_help(w, ulist_help);
             w->redraw = uredraw;
             w->refresh = scr_wrefresh;
             w->flags |= W_DIRTY;
-            wmsg_send(w, snd_esource, reinterpret_cast<void *>(euser));
+            wmsg_esource(w, euser);
         }
         // Never consumed: the process tree has already taken its part.
-        return 1;
+        return KEY_HANDLED;
     }
     if (!shown(w))
-        return 0;
+        return KEY_NOT_MINE;
     int r = scr_keyh(w, key);
-    if (r != 1)
+    if (r != KEY_HANDLED)
         return r;
     if ((w->flags & W_CRSR) && under_bar(w))
-        wmsg_send(w, cur_crsr, const_cast<char *>(under_bar(w)->name));
-    return 1;
+        wmsg_cur_crsr(w, under_bar(w)->name);
+    return KEY_HANDLED;
 }
 
 void *ulist_msgh(widget *w, int type, widget *, void *datum)
@@ -133,7 +133,7 @@ void *ulist_msgh(widget *w, int type, widget *, void *datum)
         w->flags &= static_cast<std::uint8_t>(~W_CRSR);
         return nullptr;
     case snd_search:
-        return nusers ? search(w, static_cast<int>(reinterpret_cast<std::intptr_t>(datum))) : reinterpret_cast<void *>(2);
+        return nusers ? search(w, wmsg_search_mode(datum)) : wmsg_answer(SEARCH_NOTHING);
     default:
         return nullptr;
     }

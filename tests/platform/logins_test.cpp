@@ -19,7 +19,9 @@
 
 namespace {
 
-// One record of every kind a Linux utmp file holds, in utmpdump's text.
+// One record of every kind a Linux utmp file holds, in utmpdump's text,
+// a record a row.
+// clang-format off
 const char *every_kind =
     "[2] [00000] [~~  ] [reboot  ] [~           ] [6.1.0-18-amd64      ] [0.0.0.0        ] [2024-01-01T00:00:00,000000+00:00]\n"
     "[1] [00053] [~~  ] [runlevel] [~           ] [6.1.0-18-amd64      ] [0.0.0.0        ] [2024-01-01T00:00:01,000000+00:00]\n"
@@ -28,6 +30,7 @@ const char *every_kind =
     "[7] [01234] [ts/0] [alice   ] [pts/0       ] [example.org         ] [0.0.0.0        ] [2024-01-01T00:00:04,000000+00:00]\n"
     "[8] [01300] [ts/1] [bob     ] [pts/1       ] [                    ] [0.0.0.0        ] [2024-01-01T00:00:05,000000+00:00]\n"
     "[7] [01400] [tty2] [carol   ] [tty2        ] [                    ] [0.0.0.0        ] [2024-01-01T00:00:06,000000+00:00]\n";
+// clang-format on
 
 std::vector<plat_login> read_all(bool *ok = nullptr)
 {

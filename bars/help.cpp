@@ -3,7 +3,7 @@
 namespace {
 // Not copied: the lists send texts that live for the whole run.
 const char *hlp_text = nullptr;
-}  // namespace
+} // namespace
 
 void hlp_reg(widget *w)
 {

@@ -8,10 +8,10 @@
 
 namespace {
 
-constexpr int TEXT_COL = 6;  // after the prompt "Find: "
+constexpr int TEXT_COL = 6; // after the prompt "Find: "
 
-int input_col = TEXT_COL;  // where the next character goes
-int input_count = 0;       // characters typed since the line was opened
+int input_col = TEXT_COL; // where the next character goes
+int input_count = 0;      // characters typed since the line was opened
 
 // The text read back from the pad. Its own storage: the lists format their
 // lines in the shared line buffer while they answer, and the pattern must
@@ -117,7 +117,7 @@ int keyh_open(widget *w, int key)
     }
 }
 
-}  // namespace
+} // namespace
 
 void input_reg(widget *w)
 {

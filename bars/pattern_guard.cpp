@@ -66,7 +66,7 @@ long interval(std::string_view p, std::size_t &at)
         ++i;
         hi = number(p, i);
         if (hi < 0)
-            hi = lo < 0 ? 0 : add(lo, 1);  // {m,} is m copies and a starred one
+            hi = lo < 0 ? 0 : add(lo, 1); // {m,} is m copies and a starred one
     }
     if (i >= p.size() || p[i] != '}' || (lo < 0 && hi < 0 && p[i - 1] != ','))
         return 0;
@@ -107,13 +107,15 @@ bool class_escape(char c)
     return c == 'w' || c == 'W' || c == 's' || c == 'S';
 }
 
-}  // namespace
+} // namespace
 
 pattern_size pattern_measure(std::string_view p)
 {
     pattern_size size;
     std::vector<group> groups(1);
-    auto atom = [&](long weight) { groups.back().take(weight); };
+    auto atom = [&](long weight) {
+        groups.back().take(weight);
+    };
     auto class_atom = [&] {
         size.plain = false;
         atom(PATTERN_CLASS_WEIGHT);

@@ -37,7 +37,7 @@ inline constexpr std::size_t PATTERN_MAX_LEN = 255;
 
 struct pattern_size {
     long weight = 0;
-    bool plain = true;  // nothing but characters and anchors
+    bool plain = true; // nothing but characters and anchors
     bool backref = false;
 };
 

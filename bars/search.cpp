@@ -20,7 +20,7 @@ regex_t input_re;
 // letters as ASCII does: not where "i" is no lower-case "I", as in Turkish.
 struct plain_pattern {
     bool usable = false;
-    char folded[256];  // the pattern in lower case
+    char folded[256]; // the pattern in lower case
     std::size_t len = 0;
 };
 plain_pattern plain;
@@ -68,7 +68,7 @@ int plain_match(const char *text)
     return memmem(folded, n, plain.folded, plain.len) != nullptr;
 }
 
-}  // namespace
+} // namespace
 
 // A pattern the guard refuses is one that does not compile: compiling it
 // could take seconds and gigabytes, on every key.

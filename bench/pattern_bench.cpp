@@ -144,19 +144,20 @@ void refusal(benchmark::State &state, const std::string &pattern)
     state.counters["allowed"] = allowed;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
     std::setlocale(LC_CTYPE, "C.UTF-8");
     const std::pair<const char *, std::string> lines[] = {
         {"ascii", line_of("a")},
-        {"two_byte", line_of("\xc3\xa9")},  // é
+        {"two_byte", line_of("\xc3\xa9")}, // é
         {"mixed", line_of("a\xc3\xa9")},
     };
     for (const heavy &h : heaviest())
         for (const auto &[kind, line] : lines)
-            benchmark::RegisterBenchmark((std::string("search/") + h.name + "/" + kind).c_str(), search, h.pattern, line)
+            benchmark::RegisterBenchmark((std::string("search/") + h.name + "/" + kind).c_str(), search, h.pattern,
+                                         line)
                 ->Unit(benchmark::kMillisecond)
                 ->MinTime(0.2);
     for (const char *p : {"((a{255}){255}){255}", "(((a{99}){99}){99}){99}"})

@@ -135,4 +135,4 @@ BENCHMARK(process_report)
     ->Args({5000, 1 << 30})
     ->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace

@@ -80,7 +80,7 @@ void stop_sleepers(const std::vector<pid_t> &kids)
         waitpid(pid, nullptr, 0);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {

@@ -60,6 +60,6 @@ void steady_tick(benchmark::State &state)
 }
 BENCHMARK(steady_tick)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -53,25 +53,84 @@ struct fact {
 };
 
 const fact facts[] = {
-    {"all", [] { all_facts(false); }},
-    {"all_fresh_walk", [] { all_facts(true); }},
-    {"boot_time", [] { std::int64_t b; benchmark::DoNotOptimize(plat_boot_time(b)); }},
-    {"cpu_total", [] { plat_cpu_counters c; benchmark::DoNotOptimize(plat_cpu_total(c)); }},
-    {"cpu_count", [] { benchmark::DoNotOptimize(plat_cpu_count()); }},
-    {"cpu_each", [] { std::vector<plat_cpu_counters> v; benchmark::DoNotOptimize(plat_cpu_each(2, v)); }},
-    {"mem_info", [] { plat_mem m; plat_mem_info(m); benchmark::DoNotOptimize(m); }},
-    {"swap_info", [] { std::uint32_t t, u; benchmark::DoNotOptimize(plat_swap_info(t, u)); }},
-    {"open_files", [] { benchmark::DoNotOptimize(plat_open_files()); }},
-    {"max_files", [] { benchmark::DoNotOptimize(plat_max_files()); }},
-    {"used_inodes", [] { benchmark::DoNotOptimize(plat_used_inodes()); }},
-    {"modules", [] { std::vector<plat_module> v; benchmark::DoNotOptimize(plat_modules(v)); }},
-    {"fstypes", [] { std::vector<plat_fstype> v; benchmark::DoNotOptimize(plat_fstypes(v)); }},
-    {"partitions", [] { std::vector<plat_partition> v; benchmark::DoNotOptimize(plat_partitions(v)); }},
-    {"devices_kept", [] { std::vector<plat_device> v; benchmark::DoNotOptimize(plat_devices(v)); }},
-    {"device_walk", [] { std::vector<plat_device> v; benchmark::DoNotOptimize(walk_devices(plat_root.sys, v)); }},
+    {"all",
+     [] {
+         all_facts(false);
+     }},
+    {"all_fresh_walk",
+     [] {
+         all_facts(true);
+     }},
+    {"boot_time",
+     [] {
+         std::int64_t b;
+         benchmark::DoNotOptimize(plat_boot_time(b));
+     }},
+    {"cpu_total",
+     [] {
+         plat_cpu_counters c;
+         benchmark::DoNotOptimize(plat_cpu_total(c));
+     }},
+    {"cpu_count",
+     [] {
+         benchmark::DoNotOptimize(plat_cpu_count());
+     }},
+    {"cpu_each",
+     [] {
+         std::vector<plat_cpu_counters> v;
+         benchmark::DoNotOptimize(plat_cpu_each(2, v));
+     }},
+    {"mem_info",
+     [] {
+         plat_mem m;
+         plat_mem_info(m);
+         benchmark::DoNotOptimize(m);
+     }},
+    {"swap_info",
+     [] {
+         std::uint32_t t, u;
+         benchmark::DoNotOptimize(plat_swap_info(t, u));
+     }},
+    {"open_files",
+     [] {
+         benchmark::DoNotOptimize(plat_open_files());
+     }},
+    {"max_files",
+     [] {
+         benchmark::DoNotOptimize(plat_max_files());
+     }},
+    {"used_inodes",
+     [] {
+         benchmark::DoNotOptimize(plat_used_inodes());
+     }},
+    {"modules",
+     [] {
+         std::vector<plat_module> v;
+         benchmark::DoNotOptimize(plat_modules(v));
+     }},
+    {"fstypes",
+     [] {
+         std::vector<plat_fstype> v;
+         benchmark::DoNotOptimize(plat_fstypes(v));
+     }},
+    {"partitions",
+     [] {
+         std::vector<plat_partition> v;
+         benchmark::DoNotOptimize(plat_partitions(v));
+     }},
+    {"devices_kept",
+     [] {
+         std::vector<plat_device> v;
+         benchmark::DoNotOptimize(plat_devices(v));
+     }},
+    {"device_walk",
+     [] {
+         std::vector<plat_device> v;
+         benchmark::DoNotOptimize(walk_devices(plat_root.sys, v));
+     }},
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -87,9 +146,9 @@ int main(int argc, char **argv)
     }
     for (const fact &f : facts)
         benchmark::RegisterBenchmark(f.name, [&f](benchmark::State &state) {
-                for (auto _ : state)
-                    f.gather();
-            })->Unit(benchmark::kMicrosecond);
+            for (auto _ : state)
+                f.gather();
+        })->Unit(benchmark::kMicrosecond);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

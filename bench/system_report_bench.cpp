@@ -30,4 +30,4 @@ void system_report(benchmark::State &state)
 }
 BENCHMARK(system_report)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace

@@ -108,8 +108,8 @@ void key_pair(benchmark::State &state)
     s.keys({'t'});
     scr_crsr_jmp(s.ptree, n / 2);
     s.tick();
-    const int pairs[][2] = {{KBD_DOWN, KBD_UP}, {KBD_PGDN, KBD_PGUP}, {KBD_END, KBD_HOME}, {'q', KBD_BS},
-                            {'d', 'd'}, {'z', KBD_BS}};
+    const int pairs[][2] = {{KBD_DOWN, KBD_UP}, {KBD_PGDN, KBD_PGUP}, {KBD_END, KBD_HOME},
+                            {'q', KBD_BS},      {'d', 'd'},           {'z', KBD_BS}};
     const int *keys = pairs[state.range(1)];
     bool find = state.range(1) == 3 || state.range(1) == 5;
     // The first search reads every line it has not read before.
@@ -157,6 +157,6 @@ void refresh_pass(benchmark::State &state)
 }
 BENCHMARK(refresh_pass)->Arg(0)->Arg(1)->ArgName("window")->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -66,7 +66,10 @@ void shell()
 }
 
 // sshd's monitor and the session's process above the shell.
-void session() { start(shell); }
+void session()
+{
+    start(shell);
+}
 void monitor()
 {
     setsid();
@@ -137,7 +140,7 @@ void user_list_tick(benchmark::State &state)
 }
 BENCHMARK(user_list_tick)->Arg(24)->Arg(110)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {

@@ -11,7 +11,7 @@ namespace {
 std::vector<cchar_t> crsr_line(1);
 const widget *painted_in = nullptr;
 int painted_row = -1;
-}  // namespace
+} // namespace
 
 int scr_view_h(const widget *w)
 {

@@ -90,7 +90,7 @@ void blank_cut_neighbours(int row, int left, int right)
         blank(row, after);
 }
 
-}  // namespace
+} // namespace
 
 void scr_copy(WINDOW *pad, long prow, long pcol, long top, long left, long bottom, long right)
 {

@@ -73,7 +73,7 @@ constexpr std::array<pair_colours, 9> pairs{{
     {COLOR_BLACK, COLOR_CYAN},
     {COLOR_BLACK, COLOR_WHITE},
 }};
-}  // namespace
+} // namespace
 
 void init_colour_pairs()
 {

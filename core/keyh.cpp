@@ -36,8 +36,7 @@ int keyh_no_bar(widget *w, int key, long h, long below)
         break;
     case KBD_RIGHT:
         if (static_cast<long>(w->first_col) <
-            static_cast<long>(w->pad_cols) -
-                (static_cast<std::int32_t>(w->right) - static_cast<std::int32_t>(w->left)))
+            static_cast<long>(w->pad_cols) - (static_cast<std::int32_t>(w->right) - static_cast<std::int32_t>(w->left)))
             ++w->first_col;
         break;
     case KBD_UP:
@@ -132,7 +131,7 @@ int keyh_bar(widget *w, int key, long h, long below)
     return KEY_HANDLED;
 }
 
-}  // namespace
+} // namespace
 
 int scr_keyh(widget *w, int key)
 {

@@ -12,13 +12,13 @@
 enum : int { INFO_W, HELP_W, ULIST_W, PTREE_W, EXTI_W, INPUT_W, WIDGET_COUNT };
 
 struct widget_spec {
-    std::uint32_t top, left, bottom, right;  // inclusive terminal cells
-    std::uint32_t pad_rows, pad_cols;        // 0: derived from the rectangle
+    std::uint32_t top, left, bottom, right; // inclusive terminal cells
+    std::uint32_t pad_rows, pad_cols;       // 0: derived from the rectangle
     const char *label;
     std::uint8_t clr;
     std::uint8_t flags;
-    bool bar;     // a list: its bar starts on its first line
-    bool listed;  // start-up registers it for messages (the views of the others do)
+    bool bar;    // a list: its bar starts on its first line
+    bool listed; // start-up registers it for messages (the views of the others do)
 };
 
 // Every region on a terminal of rows x cols.

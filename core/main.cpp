@@ -67,7 +67,7 @@ void repaint_after_stop(int &rows, int &cols)
     resize_widgets(rows, cols);
 }
 
-}  // namespace
+} // namespace
 
 int main()
 {
@@ -120,7 +120,7 @@ int main()
             curses_suspend();
             stop_here();
             signals_deliver();
-            signals_take_cont();  // that was this stop's end
+            signals_take_cont(); // that was this stop's end
             curses_resume(true);
             repaint_after_stop(rows, cols);
         }

@@ -30,7 +30,7 @@ const std::initializer_list<int> crash_signals = {SIGSEGV, SIGBUS, SIGFPE, SIGIL
 // The other signals whose default action ends the process, besides the
 // three that quit and the real-time ones; the system's own are added
 // (plat_fatal_signals).
-const std::initializer_list<int> fatal_signals = {SIGQUIT, SIGPIPE,   SIGALRM, SIGUSR1, SIGUSR2,
+const std::initializer_list<int> fatal_signals = {SIGQUIT,   SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2,
                                                   SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ};
 
 constexpr std::initializer_list<int> quit_signals = {SIGINT, SIGTERM, SIGHUP};
@@ -116,7 +116,7 @@ bool take(volatile std::sig_atomic_t &count)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 void signals_install(sigset_t &wait_mask)
 {
@@ -210,7 +210,8 @@ bool signals_take_cont()
 
 void stop_here()
 {
-    struct sigaction dfl {}, ours {};
+    struct sigaction dfl {
+    }, ours{};
     dfl.sa_handler = SIG_DFL;
     sigemptyset(&dfl.sa_mask);
     sigaction(SIGTSTP, &dfl, &ours);

@@ -26,7 +26,9 @@ bool cont(unsigned char c)
 // no character.
 int utf8_decode(std::string_view s, char32_t &cp)
 {
-    auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    auto b = [&](std::size_t i) {
+        return static_cast<unsigned char>(s[i]);
+    };
     unsigned char c = b(0);
     if (c < 0x80) {
         cp = c;
@@ -85,7 +87,7 @@ int shown_cells(char32_t cp)
 // more than that, so further marks are dropped rather than left to chance.
 constexpr int max_marks = 4;
 
-}  // namespace
+} // namespace
 
 disp_char disp_next(std::string_view s)
 {
@@ -121,7 +123,7 @@ int disp_append(char *out, std::size_t out_size, std::string_view in, int max_ce
     out[len] = '\0';
     bool utf8 = utf8_locale();
     int cells = 0;
-    int marks = -1;  // marks on the last character; -1: no character yet
+    int marks = -1; // marks on the last character; -1: no character yet
     while (!in.empty()) {
         char32_t cp = 0;
         int n = 1;

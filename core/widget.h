@@ -21,9 +21,9 @@ using msgh_fn = void *(*)(widget *receiver, int type, widget *sender, void *datu
 
 // What a key handler answers.
 enum : int {
-    KEY_NOT_MINE = 0,  // not this widget's key
-    KEY_HANDLED = 1,   // handled; the widgets below may act on it too
-    KEY_CONSUMED = 2,  // consumed: no widget below sees it, and a quit key does not quit
+    KEY_NOT_MINE = 0, // not this widget's key
+    KEY_HANDLED = 1,  // handled; the widgets below may act on it too
+    KEY_CONSUMED = 2, // consumed: no widget below sees it, and a quit key does not quit
 };
 
 // A report of the detail window: writes the window's text, given the
@@ -32,9 +32,9 @@ enum : int {
 using report_fn = void (*)(void *crsr_value);
 
 enum : std::uint8_t {
-    W_FIXED = 1,  // a bar placed from the screen size: keeps its bottom and pad on a resize
-    W_CRSR = 2,   // set only by crsr_reg, which nobody sends
-    W_DIRTY = 4,  // redraw after the next key
+    W_FIXED = 1, // a bar placed from the screen size: keeps its bottom and pad on a resize
+    W_CRSR = 2,  // set only by crsr_reg, which nobody sends
+    W_DIRTY = 4, // redraw after the next key
 };
 
 struct widget {
@@ -65,12 +65,12 @@ struct widget {
     // them logical and pad rows are one.
     std::uint32_t first_col = 0;
     std::uint32_t first_row = 0;
-    std::uint32_t pad_rows = 0;  // the pad has pad_rows + 1 rows
-    std::uint32_t pad_cols = 0;  // and pad_cols + 1 columns
+    std::uint32_t pad_rows = 0; // the pad has pad_rows + 1 rows
+    std::uint32_t pad_cols = 0; // and pad_cols + 1 columns
     WINDOW *pad = nullptr;
-    std::int32_t crsr = -1;      // row of the bar; -1: no bar
+    std::int32_t crsr = -1; // row of the bar; -1: no bar
     std::uint8_t clr = 0;
-    std::int32_t last_line = 0;  // the last line: written since scr_output_start, or the list's
+    std::int32_t last_line = 0; // the last line: written since scr_output_start, or the list's
     WINDOW *frame = nullptr;
 };
 
@@ -79,8 +79,8 @@ struct screen {
     widget *oldest = nullptr;
     widget *msg_newest = nullptr;
     widget *msg_oldest = nullptr;
-    std::int32_t last_row = 0;  // terminal rows - 1
-    std::int32_t last_col = 0;  // terminal columns - 1
+    std::int32_t last_row = 0; // terminal rows - 1
+    std::int32_t last_col = 0; // terminal columns - 1
     // Scratch for formatting one line; any view may overwrite it at any time.
     char line_buf[256] = {};
     std::int32_t line_size = 256;
@@ -182,14 +182,14 @@ enum {
 
 // Search modes, the datum of snd_search.
 enum {
-    SEARCH_AFTER = 0,  // a match after the bar's line
-    SEARCH_FROM = 1,   // a match on the bar's line or after it
-    SEARCH_ANY = 2,    // a match on any line
+    SEARCH_AFTER = 0, // a match after the bar's line
+    SEARCH_FROM = 1,  // a match on the bar's line or after it
+    SEARCH_ANY = 2,   // a match on any line
 };
 // What a list answers to snd_search.
 enum : int {
-    SEARCH_FOUND = 1,    // its bar moved to a match
-    SEARCH_NOTHING = 2,  // nothing matched
+    SEARCH_FOUND = 1,   // its bar moved to a match
+    SEARCH_NOTHING = 2, // nothing matched
 };
 void mwin_msg_on(widget *w);
 void *wmsg_send(widget *sender, int type, void *datum);
@@ -230,7 +230,8 @@ inline void wmsg_crsr_unreg(widget *from)
 // answered.
 inline int wmsg_search(widget *from, int mode)
 {
-    return static_cast<int>(reinterpret_cast<std::intptr_t>(wmsg_send(from, snd_search, reinterpret_cast<void *>(std::intptr_t{mode}))));
+    return static_cast<int>(
+        reinterpret_cast<std::intptr_t>(wmsg_send(from, snd_search, reinterpret_cast<void *>(std::intptr_t{mode}))));
 }
 
 // The receiving side: a number as an answer, and the datum of snd_search

@@ -22,12 +22,18 @@ plat_files files;
 const char *type_name(int type)
 {
     switch (type) {
-    case PF_VNODE: return "vnode";
-    case PF_SOCKET: return "socket";
-    case PF_PIPE: return "pipe";
-    case PF_KQUEUE: return "kqueue";
-    case PF_SHM: return "shm";
-    default: return "other";
+    case PF_VNODE:
+        return "vnode";
+    case PF_SOCKET:
+        return "socket";
+    case PF_PIPE:
+        return "pipe";
+    case PF_KQUEUE:
+        return "kqueue";
+    case PF_SHM:
+        return "shm";
+    default:
+        return "other";
     }
 }
 
@@ -140,7 +146,7 @@ void fd_row(const plat_file &f)
 void sys_proc_fds(int pid)
 {
     std::size_t first = 0, count = 0;
-    rows_in_view(1, first, count);  // below the header's row
+    rows_in_view(1, first, count); // below the header's row
     plat_files list;
     if (!plat_proc_files(pid, first, count, list)) {
         println("%s", unavailable);
@@ -170,7 +176,7 @@ constexpr std::array<proc_detail, 7> proc_details_t{{
     {"\nFILE DESCRIPTORS:\n", sys_proc_fds},
 }};
 
-}  // namespace
+} // namespace
 
 long sys_start_time(int pid)
 {

@@ -54,9 +54,8 @@ void cpu_share_line()
         for (std::size_t i = 0; i < share.size(); ++i)
             share[i] = static_cast<float>(100 * delta[i]) / static_cast<float>(total);
     char line[64];
-    std::snprintf(line, sizeof line, "%.1f%% user %.1f%% sys %.1f%% nice %.1f%% idle\n",
-                  static_cast<double>(share[0]), static_cast<double>(share[1]), static_cast<double>(share[2]),
-                  static_cast<double>(share[3]));
+    std::snprintf(line, sizeof line, "%.1f%% user %.1f%% sys %.1f%% nice %.1f%% idle\n", static_cast<double>(share[0]),
+                  static_cast<double>(share[1]), static_cast<double>(share[2]), static_cast<double>(share[3]));
     print("%s", line);
 }
 
@@ -106,7 +105,7 @@ void counter_row(const plat_cpu_counters &c)
     newln();
 }
 
-}  // namespace
+} // namespace
 
 // Asked of the system until it answers once; the boot time does not change.
 long sys_boot_time()

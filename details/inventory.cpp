@@ -23,10 +23,7 @@ const char separator[] = "-------------------- -------------------\n";
 // half.
 struct name_column {
     char text[4 * 20 + 1];
-    explicit name_column(std::string_view name)
-    {
-        disp_line(text, sizeof text, 20).column(name, 20, 20);
-    }
+    explicit name_column(std::string_view name) { disp_line(text, sizeof text, 20).column(name, 20, 20); }
 };
 
 struct fs_flag {
@@ -79,7 +76,7 @@ void sys_device_visit(const plat_device &d)
     println("%s %s\n", name_column(d.name).text, name_column(d.has_driver ? d.driver : "unknown").text);
 }
 
-}  // namespace
+} // namespace
 
 // One row and one empty row a module. Modules read before a failure stay
 // listed, with the message below them.
@@ -88,8 +85,7 @@ void sys_modules_info()
     std::vector<plat_module> mods;
     bool read = plat_modules(mods);
     for (const plat_module &m : mods) {
-        println("%s %zu %d - Live %p", disp_clean(m.name).c_str(), m.size, m.refs,
-                reinterpret_cast<void *>(m.address));
+        println("%s %zu %d - Live %p", disp_clean(m.name).c_str(), m.size, m.refs, reinterpret_cast<void *>(m.address));
         newln();
     }
     if (!read)

@@ -103,7 +103,7 @@ void out_format(const char *fmt, va_list ap)
         next_row();
 }
 
-}  // namespace
+} // namespace
 
 void plgn_out_start()
 {

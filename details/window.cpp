@@ -12,7 +12,7 @@ namespace {
 struct esource {
     int key;
     report_fn report;
-    int need_crsr;  // ask the list for its cursor value before each report
+    int need_crsr; // ask the list for its cursor value before each report
 };
 
 void empty_report(void *) {}
@@ -55,7 +55,7 @@ void run_report()
         current->report(crsr_value);
 }
 
-}  // namespace
+} // namespace
 
 void exti_reg(widget *w)
 {

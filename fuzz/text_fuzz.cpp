@@ -49,7 +49,7 @@ int cells_of_output(const char *s, std::size_t len)
     return cells;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {

@@ -6,7 +6,9 @@ namespace {
 
 constexpr std::array<int, 58> ss3_keys = [] {
     std::array<int, 58> t{};
-    auto at = [&t](int final) -> int & { return t[final - '@']; };
+    auto at = [&t](int final) -> int & {
+        return t[final - '@'];
+    };
     at('A') = KBD_UP;
     at('B') = KBD_DOWN;
     at('C') = KBD_RIGHT;
@@ -28,7 +30,9 @@ constexpr std::array<int, 58> ss3_keys = [] {
 
 constexpr std::array<int, 63> csi_keys = [] {
     std::array<int, 63> t{};
-    auto at = [&t](int final) -> int & { return t[final - '@']; };
+    auto at = [&t](int final) -> int & {
+        return t[final - '@'];
+    };
     at('@') = KBD_INS;
     at('A') = KBD_UP;
     at('B') = KBD_DOWN;
@@ -56,17 +60,18 @@ constexpr std::array<int, 63> csi_keys = [] {
 }();
 
 constexpr std::array<int, 33> tilde_keys = {
-    0,           KBD_HOME,    KBD_INS,     KBD_DEL,     KBD_END,     KBD_PGUP,    KBD_PGDN,
-    KBD_F(1),    KBD_F(2),    KBD_F(3),    KBD_F(4),    KBD_F(1),    KBD_F(2),    KBD_F(3),
-    KBD_F(4),    KBD_F(5),    KBD_F(5),    KBD_F(6),    KBD_F(7),    KBD_F(8),    KBD_F(9),
-    KBD_F(10),   0,           KBD_F(11),   KBD_F(12),   KBD_F(13),   KBD_F(14),   KBD_F(15),
-    KBD_F(16),   KBD_F(17),   KBD_F(18),   KBD_F(19),   KBD_F(20),
+    0,         KBD_HOME,  KBD_INS,   KBD_DEL,   KBD_END,   KBD_PGUP,  KBD_PGDN,  KBD_F(1),  KBD_F(2),
+    KBD_F(3),  KBD_F(4),  KBD_F(1),  KBD_F(2),  KBD_F(3),  KBD_F(4),  KBD_F(5),  KBD_F(5),  KBD_F(6),
+    KBD_F(7),  KBD_F(8),  KBD_F(9),  KBD_F(10), 0,         KBD_F(11), KBD_F(12), KBD_F(13), KBD_F(14),
+    KBD_F(15), KBD_F(16), KBD_F(17), KBD_F(18), KBD_F(19), KBD_F(20),
 };
 
 // the z form of Sun terminals, numbered from 192
 constexpr std::array<int, 58> sun_keys = [] {
     std::array<int, 58> t{};
-    auto at = [&t](int n) -> int & { return t[n - 192]; };
+    auto at = [&t](int n) -> int & {
+        return t[n - 192];
+    };
     at(192) = KBD_F(11);
     at(193) = KBD_F(12);
     at(214) = KBD_HOME;

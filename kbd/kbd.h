@@ -10,9 +10,9 @@
 
 enum : int {
     KBD_NONE = 0,
-    KBD_MORE = -1,   // an unfinished sequence waits for its next byte
-    KBD_EOF = -2,    // end of input
-    KBD_ABORT = -3,  // state answer only: these bytes are no sequence
+    KBD_MORE = -1,  // an unfinished sequence waits for its next byte
+    KBD_EOF = -2,   // end of input
+    KBD_ABORT = -3, // state answer only: these bytes are no sequence
 
     KBD_ENTER = 256,
     KBD_BS = 257,
@@ -32,7 +32,7 @@ enum : int {
     KBD_CSI_J = 273,
     KBD_CSI_TILDE = 274,
     KBD_CSI_RBRACE = 275,
-    KBD_F1 = 288,  // KBD_F1 + n - 1 is F(n), up to F20 = 307
+    KBD_F1 = 288, // KBD_F1 + n - 1 is F(n), up to F20 = 307
     KBD_F20 = 307,
 
     KBD_MOUSE = 0x800,
@@ -46,7 +46,10 @@ enum : int {
     KBD_MOTION = 0x8000,
 };
 
-constexpr int KBD_F(int n) { return KBD_F1 + n - 1; }
+constexpr int KBD_F(int n)
+{
+    return KBD_F1 + n - 1;
+}
 
 // One key code, or KBD_NONE, KBD_MORE or KBD_EOF. Reads standard input,
 // which must be non-blocking.

@@ -44,7 +44,10 @@ constexpr std::array<int, 32> ctrl_keys = [] {
     return t;
 }();
 
-inline bool kbd_is_c1(int c) { return c >= 0x80 && c < 0xA0; }
+inline bool kbd_is_c1(int c)
+{
+    return c >= 0x80 && c < 0xA0;
+}
 
 // A control byte after ESC, or as a C1 byte: only the four with a key of
 // their own carry Meta, the rest mean nothing.

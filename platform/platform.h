@@ -44,17 +44,17 @@ enum : int {
 struct proc_rec {
     int pid;
     int ppid;
-    int pgrp;                    // process group
-    int tpgid;                   // foreground group of the controlling terminal; -1: none
-    std::uint64_t tty;           // device number of the controlling terminal; 0: none
-    char state;                  // R running, S sleeping, D disk wait, Z zombie, T stopped, ? other
-    int state_code;              // PS_RUNNING ...; 0: none of them
-    char comm[64];               // command name, always terminated
-    std::int64_t start;          // start time in seconds since the epoch; -1 unknown
-    std::uint64_t start_id;      // the start as finely as the kernel keeps it: with the pid, it names one process
+    int pgrp;               // process group
+    int tpgid;              // foreground group of the controlling terminal; -1: none
+    std::uint64_t tty;      // device number of the controlling terminal; 0: none
+    char state;             // R running, S sleeping, D disk wait, Z zombie, T stopped, ? other
+    int state_code;         // PS_RUNNING ...; 0: none of them
+    char comm[64];          // command name, always terminated
+    std::int64_t start;     // start time in seconds since the epoch; -1 unknown
+    std::uint64_t start_id; // the start as finely as the kernel keeps it: with the pid, it names one process
     long threads;
-    std::uint64_t vsize;         // virtual size in bytes
-    std::uint64_t rss;           // resident size in bytes, as cheaply as the system tells it
+    std::uint64_t vsize; // virtual size in bytes
+    std::uint64_t rss;   // resident size in bytes, as cheaply as the system tells it
 };
 
 // Reads one process; false when it does not exist or cannot be read.
@@ -117,9 +117,9 @@ bool plat_proc_exe(int pid, std::string &path);
 // ascending order.
 struct plat_file {
     int fd = -1;
-    int type = 0;      // PF_VNODE ... as FreeBSD numbers descriptor types; others mean "other"
-    int uflags = 0;    // PF_RDIR, PF_CDIR, PF_TEXT
-    std::string path;  // empty when the entry has none
+    int type = 0;     // PF_VNODE ... as FreeBSD numbers descriptor types; others mean "other"
+    int uflags = 0;   // PF_RDIR, PF_CDIR, PF_TEXT
+    std::string path; // empty when the entry has none
 };
 enum : int { PF_VNODE = 1, PF_FIFO = 2, PF_SOCKET = 3, PF_PIPE = 4, PF_KQUEUE = 6, PF_SHM = 9, PF_OTHER = 11 };
 enum : int { PF_RDIR = 1, PF_CDIR = 2, PF_TEXT = 8 };
@@ -127,10 +127,10 @@ enum : int { PF_RDIR = 1, PF_CDIR = 2, PF_TEXT = 8 };
 // An open-file list read for a window of it: a process may hold thousands
 // of descriptors, and only those a window shows are read and typed.
 struct plat_files {
-    std::vector<plat_file> used;  // every entry that is not a descriptor, in the list's order
-    std::size_t fd_count = 0;     // the descriptors that follow them
-    std::size_t fd_first = 0;     // the place among those of fds[0]; at most fd_count
-    std::vector<plat_file> fds;   // the descriptors in the window; fd_first + their number <= fd_count
+    std::vector<plat_file> used; // every entry that is not a descriptor, in the list's order
+    std::size_t fd_count = 0;    // the descriptors that follow them
+    std::size_t fd_first = 0;    // the place among those of fds[0]; at most fd_count
+    std::vector<plat_file> fds;  // the descriptors in the window; fd_first + their number <= fd_count
 };
 
 // Reads the list for a window of count entries from entry first of the
@@ -196,9 +196,9 @@ bool plat_cpu_each(int ncpu, std::vector<plat_cpu_counters> &out);
 // (free, active, inactive, laundry, wired) hold no page twice.
 struct plat_mem {
     int page_size = 0;
-    std::uint32_t free = 0, active = 0, inactive = 0, laundry = 0, wired = 0;  // pages
+    std::uint32_t free = 0, active = 0, inactive = 0, laundry = 0, wired = 0; // pages
     std::uint64_t bufspace = 0, swap_total = 0, realmem = 0, physmem = 0;     // bytes
-    std::uint64_t available = 0;  // pages the system could hand out without swapping
+    std::uint64_t available = 0; // pages the system could hand out without swapping
 };
 void plat_mem_info(plat_mem &out);
 // Swap over all devices in pages; false when it cannot be read.
@@ -251,7 +251,7 @@ struct plat_device {
     std::string name;
     std::string driver;
     bool has_driver = false;
-    bool attached = false;  // attached to a driver, or busy
+    bool attached = false; // attached to a driver, or busy
 };
 bool plat_devices(std::vector<plat_device> &out);
 

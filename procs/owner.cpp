@@ -20,7 +20,7 @@ struct owner_entry {
 // password database is asked once per uid for the whole run.
 std::array<owner_entry *, 32> owner_cache{};
 
-}  // namespace
+} // namespace
 
 const char *get_owner_name(std::uint32_t uid)
 {

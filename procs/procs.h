@@ -36,9 +36,9 @@ const char *get_cmdline(int pid);
 // line's device and the process last seen holding it, which get_w keeps up
 // to date. A session keeps one for its line; the holder starts at 0.
 struct w_line {
-    std::uint64_t dev = 0;  // 0: the line is no terminal (an X display, say)
-    int holder = 0;         // 0: not looked for yet, or none found
-    std::uint64_t holder_start = 0;  // its start_id: the pid still names it
+    std::uint64_t dev = 0;          // 0: the line is no terminal (an X display, say)
+    int holder = 0;                 // 0: not looked for yet, or none found
+    std::uint64_t holder_start = 0; // its start_id: the pid still names it
 };
 // What runs in the foreground of the terminal line of the login whose
 // process is pid: the command line of the leader of the line's foreground

@@ -22,8 +22,7 @@
 namespace {
 
 const char whole_tree_help[] = "\x01[ENT]users [d]etails [o]wner [s]ysinfo [l]ine-numbers [^t]ERM [/]search";
-const char login_tree_help[] =
-    "\x01[ENT]users all[t]ree [d]etails [o]wner [s]ysinfo [l]ine-numbers [^t]ERM [/]search";
+const char login_tree_help[] = "\x01[ENT]users all[t]ree [d]etails [o]wner [s]ysinfo [l]ine-numbers [^t]ERM [/]search";
 
 // The display lines in display order: the line at i shows on row i. A
 // vector rather than a list so that the line under the bar, the first line
@@ -180,11 +179,16 @@ void hide(widget *w)
 int signal_of_letter(int letter)
 {
     switch (letter) {
-    case 'I': return SIGINT;
-    case 'K': return SIGKILL;
-    case 'T': return SIGTERM;
-    case 'U': return SIGHUP;
-    default: return 0;
+    case 'I':
+        return SIGINT;
+    case 'K':
+        return SIGKILL;
+    case 'T':
+        return SIGTERM;
+    case 'U':
+        return SIGHUP;
+    default:
+        return 0;
     }
 }
 
@@ -242,7 +246,7 @@ void format_line(widget *w, ptree_line *l, int number)
     out.own("\x02").own(tree_string(ptree_root, l->node)).own(" \x03").text(keep_cmdline(l, get_cmdline(pid)));
 }
 
-}  // namespace
+} // namespace
 
 void ptree_reg(widget *w)
 {

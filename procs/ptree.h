@@ -15,8 +15,8 @@
 // moved has no node until the next sync drops it.
 struct ptree_line {
     proc_node *node;
-    char *cmdline;  // the command line last read for the line; null: not yet
-    int uid;        // its owner last read, when uid_read
+    char *cmdline; // the command line last read for the line; null: not yet
+    int uid;       // its owner last read, when uid_read
     bool uid_read;
 };
 

@@ -14,7 +14,7 @@ char name_buf[129];
 char cmd_buf[512];
 constexpr std::size_t cmd_max = sizeof cmd_buf - 2;
 
-}  // namespace
+} // namespace
 
 int kvm_init()
 {
@@ -87,7 +87,7 @@ const char *live_cmdline(int pid)
     return plat_proc(pid, r) && r.state != 'Z' ? name_of(r) : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 const char *get_cmdline(int pid)
 {

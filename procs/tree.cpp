@@ -29,7 +29,7 @@ proc_node node1 = fixed_node(1);
 // so whatever the host: pids are handed out nearly in sequence, so their
 // low bits spread them evenly.
 std::vector<proc_node *> tree_hash(128);
-std::size_t tree_nodes = 0;  // on the chains: every node but the fixed two
+std::size_t tree_nodes = 0; // on the chains: every node but the fixed two
 proc_node *tree_seen = nullptr;
 // One removed node kept for the next node made.
 proc_node *tree_spare = nullptr;
@@ -40,8 +40,7 @@ proc_node *walk_pos = nullptr;
 
 char prefix_buf[66];
 
-template <tree_link proc_node::*L>
-void link_head(proc_node *&head, proc_node *n)
+template <tree_link proc_node::*L> void link_head(proc_node *&head, proc_node *n)
 {
     tree_link &l = n->*L;
     l.next = head;
@@ -51,8 +50,7 @@ void link_head(proc_node *&head, proc_node *n)
     l.pprev = &head;
 }
 
-template <tree_link proc_node::*L>
-void unlink(proc_node *n)
+template <tree_link proc_node::*L> void unlink(proc_node *n)
 {
     tree_link &l = n->*L;
     if (!l.pprev)
@@ -157,7 +155,7 @@ void remove_node(proc_node *n, line_gone_fn gone)
     tree_spare = n;
 }
 
-}  // namespace
+} // namespace
 
 void update_tree(line_gone_fn gone)
 {

@@ -12,19 +12,19 @@
 struct proc_node;
 struct tree_link {
     proc_node *next = nullptr;
-    proc_node **pprev = nullptr;  // null: on no list
+    proc_node **pprev = nullptr; // null: on no list
 };
 
 struct proc_node {
     int pid = 0;
-    char state = ' ';             // the letter of the process's last record
-    std::uint64_t start_id = 0;   // which process the pid names (proc_rec::start_id)
-    proc_node *parent = nullptr;  // null until first placed
-    proc_node *child = nullptr;   // the head of the child list
+    char state = ' ';            // the letter of the process's last record
+    std::uint64_t start_id = 0;  // which process the pid names (proc_rec::start_id)
+    proc_node *parent = nullptr; // null until first placed
+    proc_node *child = nullptr;  // the head of the child list
     tree_link seen;
     tree_link sibling;
     tree_link hash;
-    void *line = nullptr;         // the view's display line, or null
+    void *line = nullptr; // the view's display line, or null
 };
 
 // Told about the display line of a node that is about to move to another

@@ -38,8 +38,7 @@ void unlink(user_entry *u)
 
 // Bounded copy of at most n bytes that stops at the source's end; the
 // record is zero-filled, so the field stays terminated.
-template <std::size_t N>
-void copy_field(char (&dst)[N], const std::string &src)
+template <std::size_t N> void copy_field(char (&dst)[N], const std::string &src)
 {
     std::memcpy(dst, src.data(), std::min(src.size(), N - 1));
 }
@@ -154,7 +153,7 @@ void add_unlisted(const std::vector<plat_login> &live, session_set &unlisted)
             add_session(e);
 }
 
-}  // namespace
+} // namespace
 
 user_entry *alloc_user(const plat_login &e)
 {
@@ -242,8 +241,8 @@ void users_update(widget *w)
 
 const char *proc_ucount()
 {
-    std::snprintf(ucount_buf, sizeof ucount_buf - 1, "\x01%d users: %d local, %d telnet, %d ssh, %d other\x03",
-                  nusers, nlocal, ntelnet, nssh, nusers - nlocal - ntelnet - nssh);
+    std::snprintf(ucount_buf, sizeof ucount_buf - 1, "\x01%d users: %d local, %d telnet, %d ssh, %d other\x03", nusers,
+                  nlocal, ntelnet, nssh, nusers - nlocal - ntelnet - nssh);
     return ucount_buf;
 }
 

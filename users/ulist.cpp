@@ -45,7 +45,7 @@ void *search(widget *w, int mode)
     return wmsg_answer(SEARCH_NOTHING);
 }
 
-}  // namespace
+} // namespace
 
 void ulist_reg(widget *w)
 {

@@ -8,15 +8,15 @@
 #include "procs/procs.h"
 
 struct user_entry {
-    user_entry *newer;       // towards the front of the list (the newest)
-    user_entry *older;       // towards the back (the oldest)
+    user_entry *newer; // towards the front of the list (the newest)
+    user_entry *older; // towards the back (the oldest)
     char name[33];
-    char tty[17];            // identifies the session in later updates
-    int pid;                 // login process
-    char prg[16];            // command name of the program the login came through, or "can't access"
+    char tty[17]; // identifies the session in later updates
+    int pid;      // login process
+    char prg[16]; // command name of the program the login came through, or "can't access"
     char host[129];
-    int line;                // the session's line on the user list, from 0
-    bool console;            // the login came through a login program that process 1 started
+    int line;     // the session's line on the user list, from 0
+    bool console; // the login came through a login program that process 1 started
     // Where the line's foreground is found: get_w keeps it up to date on
     // every look, also through a record read as const.
     mutable w_line fg;

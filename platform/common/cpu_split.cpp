@@ -6,7 +6,7 @@ namespace {
 
 constexpr std::size_t per_cpu = std::tuple_size_v<plat_cpu_counters>;
 
-}  // namespace
+} // namespace
 
 std::size_t cpu_counter_count(int maxid)
 {

@@ -8,18 +8,25 @@ char kproc_state_letter(int stat, long tdflags)
     switch (stat) {
     // A process still being forked is about to run; ps says R for it too.
     case PS_NEW:
-    case PS_RUNNING: return 'R';
+    case PS_RUNNING:
+        return 'R';
     // Only a sleep that a signal can break is an ordinary sleep; the others
     // are what Linux calls a disk wait.
-    case PS_SLEEPING: return (tdflags & KPROC_SINTR) ? 'S' : 'D';
-    case PS_STOPPED: return 'T';
-    case PS_ZOMBIE: return 'Z';
+    case PS_SLEEPING:
+        return (tdflags & KPROC_SINTR) ? 'S' : 'D';
+    case PS_STOPPED:
+        return 'T';
+    case PS_ZOMBIE:
+        return 'Z';
     // An interrupt thread waiting for its interrupt is idle: asleep as far
     // as anyone watching is concerned.
-    case PS_WAITING: return 'S';
+    case PS_WAITING:
+        return 'S';
     // Blocked on a kernel lock: no signal ends that wait either.
-    case PS_LOCK: return 'D';
-    default: return '?';
+    case PS_LOCK:
+        return 'D';
+    default:
+        return '?';
     }
 }
 

@@ -12,9 +12,9 @@
 // The bits and numbers of the record this logic reads, with the kernel's
 // values. The FreeBSD backend checks the two flags against its headers when
 // it compiles; the kernel keeps its "no process" number to itself.
-constexpr long KPROC_CTTY = 0x1;      // in the record flags: a controlling terminal is attached
-constexpr long KPROC_SINTR = 0x8;     // in the thread flags: a sleep that a signal can break
-constexpr int KPROC_NO_PID = 100000;  // the foreground group of a terminal that has none (one above any pid)
+constexpr long KPROC_CTTY = 0x1;     // in the record flags: a controlling terminal is attached
+constexpr long KPROC_SINTR = 0x8;    // in the thread flags: a sleep that a signal can break
+constexpr int KPROC_NO_PID = 100000; // the foreground group of a terminal that has none (one above any pid)
 
 // The fields of one record, each as the kernel gives it.
 struct kproc_fields {
@@ -22,16 +22,16 @@ struct kproc_fields {
     int ppid = 0;
     int pgid = 0;
     int tpgid = 0;
-    std::uint64_t tdev = 0;       // the controlling terminal's device; all ones for none
-    long kiflag = 0;              // record flags (KPROC_CTTY)
-    int stat = 0;                 // the state, numbered as PS_NEW ... PS_LOCK
-    long tdflags = 0;             // flags of the process's thread (KPROC_SINTR)
-    std::string_view comm;        // the command name, without its terminator
-    std::int64_t start_sec = 0;   // start, seconds since the epoch; 0 when the record has none
-    long start_usec = 0;          // and the microseconds of that second
+    std::uint64_t tdev = 0;     // the controlling terminal's device; all ones for none
+    long kiflag = 0;            // record flags (KPROC_CTTY)
+    int stat = 0;               // the state, numbered as PS_NEW ... PS_LOCK
+    long tdflags = 0;           // flags of the process's thread (KPROC_SINTR)
+    std::string_view comm;      // the command name, without its terminator
+    std::int64_t start_sec = 0; // start, seconds since the epoch; 0 when the record has none
+    long start_usec = 0;        // and the microseconds of that second
     long threads = 0;
-    std::uint64_t size = 0;       // virtual size in bytes
-    std::int64_t rss_pages = 0;   // resident size in pages
+    std::uint64_t size = 0;     // virtual size in bytes
+    std::int64_t rss_pages = 0; // resident size in pages
 };
 
 // The letter of proc_rec::state for a kernel state.

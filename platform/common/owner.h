@@ -6,8 +6,8 @@
 
 // The uids of a process's kernel record.
 struct kproc_uids {
-    std::uint32_t ruid = 0;  // real
-    std::uint32_t euid = 0;  // effective
+    std::uint32_t ruid = 0; // real
+    std::uint32_t euid = 0; // effective
 };
 
 // The owner of the process's entry in the process file system when there is

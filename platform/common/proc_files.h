@@ -12,9 +12,9 @@
 // The numbers the record's descriptor field holds for the entries that are
 // not descriptors, with the kernel's values (the FreeBSD backend checks them
 // against its headers).
-constexpr int KFD_CWD = -1;   // the working directory
-constexpr int KFD_ROOT = -2;  // the root directory
-constexpr int KFD_TEXT = -5;  // the executable
+constexpr int KFD_CWD = -1;  // the working directory
+constexpr int KFD_ROOT = -2; // the root directory
+constexpr int KFD_TEXT = -5; // the executable
 
 // The kernel's numbers for the descriptor types platform.h names.
 constexpr int KFT_VNODE = 1;

@@ -7,11 +7,16 @@
 inline int state_code_of(char letter)
 {
     switch (letter) {
-    case 'R': return PS_RUNNING;
+    case 'R':
+        return PS_RUNNING;
     case 'S':
-    case 'D': return PS_SLEEPING;
-    case 'T': return PS_STOPPED;
-    case 'Z': return PS_ZOMBIE;
-    default: return 0;
+    case 'D':
+        return PS_SLEEPING;
+    case 'T':
+        return PS_STOPPED;
+    case 'Z':
+        return PS_ZOMBIE;
+    default:
+        return 0;
     }
 }

@@ -17,7 +17,7 @@ long sysctl_args(int pid, char *buf, std::size_t len)
     return copied_bytes(rc == 0, rc != 0 && errno == ENOMEM, got, len);
 }
 
-}  // namespace
+} // namespace
 
 long plat_cmdline(int pid, char *buf, std::size_t len)
 {

@@ -37,7 +37,7 @@ int visit(devinfo_dev *dev, void *arg)
     return devinfo_foreach_device_child(dev, visit, arg);
 }
 
-}  // namespace
+} // namespace
 
 bool plat_devices(std::vector<plat_device> &out)
 {

@@ -10,7 +10,8 @@ static_assert(sizeof(kinfo_proc) == KINFO_PROC_SIZE, "kinfo_proc is not the size
 static_assert(KINFO_PROC_SIZE == 1088, "kinfo_proc is not the 64-bit record of 1088 bytes");
 
 // The shared logic reads the record's numbers with these values.
-static_assert(KI_CTTY == KPROC_CTTY && TDF_SINTR == KPROC_SINTR, "record flags differ from those the shared logic reads");
+static_assert(KI_CTTY == KPROC_CTTY && TDF_SINTR == KPROC_SINTR,
+              "record flags differ from those the shared logic reads");
 static_assert(SIDL == PS_NEW && SRUN == PS_RUNNING && SSLEEP == PS_SLEEPING && SSTOP == PS_STOPPED &&
                   SZOMB == PS_ZOMBIE && SWAIT == PS_WAITING && SLOCK == PS_LOCK,
               "process states are numbered differently from platform.h");

@@ -30,7 +30,7 @@ bool regular_file(const char *path)
     return regular;
 }
 
-}  // namespace
+} // namespace
 
 // The active database, /var/run/utx.active: a session's record leaves it
 // when the session ends, so what is left is live. The root record's utmp

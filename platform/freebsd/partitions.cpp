@@ -11,7 +11,7 @@ struct tree_deleter {
     void operator()(gmesh *mesh) const { geom_deletetree(mesh); }
 };
 
-}  // namespace
+} // namespace
 
 // The providers of the whole-disk and partition classes, in the tree's
 // order. A read that fails part-way leaves what it had built in the mesh,
@@ -32,7 +32,7 @@ bool plat_partitions(std::vector<plat_partition> &out)
             continue;
         LIST_FOREACH(geom, &cls->lg_geom, lg_geom)
         LIST_FOREACH(prov, &geom->lg_provider, lg_provider)
-            out.push_back({prov->lg_name ? prov->lg_name : "", prov->lg_mediasize});
+        out.push_back({prov->lg_name ? prov->lg_name : "", prov->lg_mediasize});
     }
     return true;
 }

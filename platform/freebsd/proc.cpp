@@ -51,7 +51,7 @@ std::optional<std::uint32_t> procfs_owner(int pid)
     return st.st_uid;
 }
 
-}  // namespace
+} // namespace
 
 bool plat_proc(int pid, proc_rec &out)
 {

@@ -25,7 +25,7 @@ struct free_deleter {
     void operator()(void *p) const { std::free(p); }
 };
 
-}  // namespace
+} // namespace
 
 bool plat_proc_exe(int pid, std::string &path)
 {

@@ -7,8 +7,7 @@
 
 // The named value, when the kernel answers with exactly a T; v is left as it
 // was otherwise.
-template <typename T>
-bool sysctl_value(const char *name, T &v)
+template <typename T> bool sysctl_value(const char *name, T &v)
 {
     T got{};
     std::size_t len = sizeof got;

@@ -10,7 +10,7 @@ namespace {
 // processors and interrupts.
 std::string stat_buf;
 
-}  // namespace
+} // namespace
 
 // The "btime" line of <proc>/stat: the boot time in seconds since the
 // epoch, as the kernel keeps it.

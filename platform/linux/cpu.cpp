@@ -28,8 +28,7 @@ std::string stat_buf;
 // with which -1 for the sum and N for "cpuN", rest the counters after the
 // name, until the first line of another kind. f returns false to stop
 // early. False when the file cannot be read.
-template <typename F>
-bool each_cpu_line(F &&f)
+template <typename F> bool each_cpu_line(F &&f)
 {
     std::string_view text;
     if (!read_text(plat_root.proc, "stat", stat_buf, text))
@@ -63,7 +62,7 @@ bool parse_counters(std::string_view rest, plat_cpu_counters &out)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool plat_cpu_total(plat_cpu_counters &out)
 {

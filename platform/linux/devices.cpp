@@ -91,17 +91,20 @@ bool walk(int dir, std::size_t name_at, int depth, bool sysfs, std::vector<plat_
     const std::size_t starts_base = starts.size();
     bool device = false;
     bool has_driver = false;
-    bool read = dir_each(dir, [&](std::string_view name, unsigned char type) {
-        if (type == DT_DIR) {
-            starts.push_back(names.size());
-            names.append(name);
-            names.push_back('\0');
-        } else if (type == DT_REG && name == "uevent") {
-            device = true;
-        } else if (type == DT_LNK && name == "driver") {
-            has_driver = true;
-        }
-    }, sysfs);
+    bool read = dir_each(
+        dir,
+        [&](std::string_view name, unsigned char type) {
+            if (type == DT_DIR) {
+                starts.push_back(names.size());
+                names.append(name);
+                names.push_back('\0');
+            } else if (type == DT_REG && name == "uevent") {
+                device = true;
+            } else if (type == DT_LNK && name == "driver") {
+                has_driver = true;
+            }
+        },
+        sysfs);
     if (device && depth > 0)
         list_device(dir, names.c_str() + name_at, has_driver, out);
     std::sort(starts.begin() + static_cast<std::ptrdiff_t>(starts_base), starts.end(),
@@ -120,7 +123,7 @@ bool walk(int dir, std::size_t name_at, int depth, bool sysfs, std::vector<plat_
     return read;
 }
 
-}  // namespace
+} // namespace
 
 bool walk_devices(const std::string &sys_root, std::vector<plat_device> &out)
 {
@@ -142,8 +145,8 @@ bool plat_devices(std::vector<plat_device> &out)
 {
     std::string_view text;
     std::uint64_t seqnum = 0;
-    bool numbered = read_text(plat_root.sys, "kernel/uevent_seqnum", seqnum_buf, text) &&
-                    whole_num(next_word(text), seqnum);
+    bool numbered =
+        read_text(plat_root.sys, "kernel/uevent_seqnum", seqnum_buf, text) && whole_num(next_word(text), seqnum);
     if (numbered && last.valid && last.seqnum == seqnum && last.root == plat_root.sys) {
         out = last.devices;
         return true;

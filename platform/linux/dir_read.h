@@ -18,8 +18,7 @@
 // f returns false. The bytes listed (0 at the end), -1 when the directory
 // cannot be read, DIR_STOPPED when f stopped.
 constexpr ssize_t DIR_STOPPED = -2;
-template <typename F>
-ssize_t dir_batch(int dir, char *buf, std::size_t size, F &&f)
+template <typename F> ssize_t dir_batch(int dir, char *buf, std::size_t size, F &&f)
 {
     ssize_t n;
     do
@@ -47,8 +46,7 @@ ssize_t dir_batch(int dir, char *buf, std::size_t size, F &&f)
 // buffer until the entries run out, so there a listing that left room for
 // one more entry of any length is complete: fills_until_end spares the
 // extra call, one in four of a walk's system calls.
-template <typename F>
-bool dir_each(int dir, F &&f, bool fills_until_end = false)
+template <typename F> bool dir_each(int dir, F &&f, bool fills_until_end = false)
 {
     // The longest entry: the record's head, a name of NAME_MAX bytes and its
     // terminator, rounded up to eight bytes.

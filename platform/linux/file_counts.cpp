@@ -12,8 +12,7 @@ std::string files_buf;
 
 // The numbers of a one-line <proc>/sys file, each through f(index, number);
 // false when it cannot be read or a number is malformed.
-template <typename F>
-bool read_numbers(const char *leaf, int count, F &&f)
+template <typename F> bool read_numbers(const char *leaf, int count, F &&f)
 {
     std::string_view text;
     if (!read_text(plat_root.proc, leaf, files_buf, text))
@@ -27,7 +26,7 @@ bool read_numbers(const char *leaf, int count, F &&f)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 // "sys/fs/file-nr" holds three numbers: the file handles allocated, those
 // of them free, and the maximum. The kernel has kept the free count at 0

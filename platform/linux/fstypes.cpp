@@ -39,26 +39,52 @@ std::string modules_buf;
 struct fs_kind {
     std::string_view name;
     std::uint32_t flags;
-    bool keeps_files;  // a "nodev" type that is not synthetic
+    bool keeps_files; // a "nodev" type that is not synthetic
 };
 
-constexpr std::uint32_t NET = FSF_NETWORK, RO = FSF_READONLY, LOOP = FSF_LOOPBACK, UNI = FSF_UNICODE,
-                        JAIL = FSF_JAIL;
+constexpr std::uint32_t NET = FSF_NETWORK, RO = FSF_READONLY, LOOP = FSF_LOOPBACK, UNI = FSF_UNICODE, JAIL = FSF_JAIL;
 
 constexpr fs_kind kinds[] = {
-    {"nfs", NET, true},       {"nfs4", NET, true},       {"cifs", NET, true},      {"smb3", NET, true},
-    {"smb", NET, true},       {"9p", NET, true},         {"ceph", NET, true},      {"afs", NET, true},
-    {"coda", NET, true},      {"ncpfs", NET, true},      {"virtiofs", NET, true},
-    {"iso9660", RO, false},   {"squashfs", RO, false},   {"erofs", RO, false},     {"cramfs", RO, false},
-    {"romfs", RO, false},     {"efs", RO, false},        {"befs", RO, false},      {"qnx4", RO, false},
+    {"nfs", NET, true},
+    {"nfs4", NET, true},
+    {"cifs", NET, true},
+    {"smb3", NET, true},
+    {"smb", NET, true},
+    {"9p", NET, true},
+    {"ceph", NET, true},
+    {"afs", NET, true},
+    {"coda", NET, true},
+    {"ncpfs", NET, true},
+    {"virtiofs", NET, true},
+    {"iso9660", RO, false},
+    {"squashfs", RO, false},
+    {"erofs", RO, false},
+    {"cramfs", RO, false},
+    {"romfs", RO, false},
+    {"efs", RO, false},
+    {"befs", RO, false},
+    {"qnx4", RO, false},
     {"vxfs", RO, false},
-    {"overlay", LOOP | JAIL, true},                      {"aufs", LOOP, true},
-    {"vfat", UNI, false},     {"exfat", UNI, false},     {"ntfs", UNI, false},     {"ntfs3", UNI, false},
-    {"hfsplus", UNI, false},  {"udf", UNI, false},       {"jfs", UNI, false},
-    {"proc", JAIL, false},    {"sysfs", JAIL, false},    {"devpts", JAIL, false},  {"mqueue", JAIL, false},
-    {"cgroup", JAIL, false},  {"cgroup2", JAIL, false},
-    {"tmpfs", JAIL, true},    {"ramfs", JAIL, true},     {"hugetlbfs", 0, true},
-    {"fuse", JAIL, true},     {"zfs", FSF_DELEGADMIN, true},
+    {"overlay", LOOP | JAIL, true},
+    {"aufs", LOOP, true},
+    {"vfat", UNI, false},
+    {"exfat", UNI, false},
+    {"ntfs", UNI, false},
+    {"ntfs3", UNI, false},
+    {"hfsplus", UNI, false},
+    {"udf", UNI, false},
+    {"jfs", UNI, false},
+    {"proc", JAIL, false},
+    {"sysfs", JAIL, false},
+    {"devpts", JAIL, false},
+    {"mqueue", JAIL, false},
+    {"cgroup", JAIL, false},
+    {"cgroup2", JAIL, false},
+    {"tmpfs", JAIL, true},
+    {"ramfs", JAIL, true},
+    {"hugetlbfs", 0, true},
+    {"fuse", JAIL, true},
+    {"zfs", FSF_DELEGADMIN, true},
 };
 
 // The module that registers a type, where its name is not the type's own.
@@ -104,7 +130,7 @@ std::uint32_t flags_of(std::string_view name, bool nodev, const std::vector<std:
     return flags;
 }
 
-}  // namespace
+} // namespace
 
 bool plat_fstypes(std::vector<plat_fstype> &out)
 {

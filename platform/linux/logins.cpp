@@ -12,8 +12,7 @@ namespace {
 
 // utmpx text fields are filled to their width without a terminator when
 // the text is that long.
-template <std::size_t N>
-std::string field(const char (&f)[N])
+template <std::size_t N> std::string field(const char (&f)[N])
 {
     return std::string(f, strnlen(f, N));
 }
@@ -25,7 +24,7 @@ constexpr std::size_t max_file = 16 << 20;
 // Kept between ticks, so that a read allocates only when the file grows.
 std::string utmp_buf;
 
-}  // namespace
+} // namespace
 
 // The file is read whole with plain reads. glibc's getutxent would first
 // wait up to ten seconds for the file's read lock, on the one thread that

@@ -37,11 +37,21 @@ namespace {
 std::string meminfo_buf;
 std::string block_size_buf;
 
-enum : std::size_t { MEM_TOTAL, MEM_FREE, MEM_AVAILABLE, BUFFERS, ACTIVE, INACTIVE, UNEVICTABLE, SWAP_TOTAL,
-                     SWAP_FREE, FIELDS };
+enum : std::size_t {
+    MEM_TOTAL,
+    MEM_FREE,
+    MEM_AVAILABLE,
+    BUFFERS,
+    ACTIVE,
+    INACTIVE,
+    UNEVICTABLE,
+    SWAP_TOTAL,
+    SWAP_FREE,
+    FIELDS
+};
 constexpr std::array<std::string_view, FIELDS> field_names = {
-    "MemTotal:", "MemFree:", "MemAvailable:", "Buffers:", "Active:", "Inactive:", "Unevictable:", "SwapTotal:",
-    "SwapFree:",
+    "MemTotal:", "MemFree:",     "MemAvailable:", "Buffers:",  "Active:",
+    "Inactive:", "Unevictable:", "SwapTotal:",    "SwapFree:",
 };
 
 // The figures of <proc>/meminfo that vigil uses, in bytes; -1 for those
@@ -102,7 +112,7 @@ std::uint64_t installed_memory()
     return read ? blocks * block : 0;
 }
 
-}  // namespace
+} // namespace
 
 void plat_mem_info(plat_mem &out)
 {
@@ -113,7 +123,9 @@ void plat_mem_info(plat_mem &out)
     std::array<std::int64_t, FIELDS> b;
     if (!read_meminfo(b))
         b.fill(-1);
-    auto bytes = [](std::int64_t v) { return v > 0 ? static_cast<std::uint64_t>(v) : 0; };
+    auto bytes = [](std::int64_t v) {
+        return v > 0 ? static_cast<std::uint64_t>(v) : 0;
+    };
     out.free = pages(b[MEM_FREE], page_size);
     out.active = pages(b[ACTIVE], page_size);
     out.inactive = pages(b[INACTIVE], page_size);

@@ -19,8 +19,8 @@ bool parse_module(std::string_view line, plat_module &m)
     std::string_view name = next_word(line);
     std::string_view size = next_word(line);
     std::string_view refs = next_word(line);
-    next_word(line);  // the modules that use this one
-    next_word(line);  // Live, Loading or Unloading
+    next_word(line); // the modules that use this one
+    next_word(line); // Live, Loading or Unloading
     std::string_view address = next_word(line);
     if (name.empty() || !whole_num(size, m.size) || !address.starts_with("0x") ||
         !whole_num(address.substr(2), m.address, 16))
@@ -34,7 +34,7 @@ bool parse_module(std::string_view line, plat_module &m)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 // The kernel lists the newest module first; vigil lists them in load order,
 // oldest first, so the list is turned round. The load address reads 0 where

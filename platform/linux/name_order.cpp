@@ -19,7 +19,7 @@ void split(const char *name, std::string_view &stem, std::string_view &number)
         number.remove_prefix(1);
 }
 
-}  // namespace
+} // namespace
 
 bool name_before(const char *a, const char *b)
 {

@@ -40,7 +40,7 @@ bool virtual_disk(std::string_view name)
 
 struct block_dev {
     std::string name;
-    std::string parent;  // the directory its link ends in: a disk's name for a partition
+    std::string parent; // the directory its link ends in: a disk's name for a partition
     std::int64_t size = -1;
 };
 
@@ -86,7 +86,7 @@ bool by_name(const block_dev *a, const block_dev *b)
     return name_before(a->name.c_str(), b->name.c_str());
 }
 
-}  // namespace
+} // namespace
 
 bool plat_partitions(std::vector<plat_partition> &out)
 {

@@ -94,7 +94,7 @@ bool read_rss(int pid, std::uint64_t &bytes)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool plat_proc(int pid, proc_rec &out)
 {

@@ -131,8 +131,7 @@ bool parse_fd(const char *name, int &fd)
 // builds an entry for each name it lists, so each listing asks for room for
 // only as many names as are still wanted: a window at the top of 5,000
 // descriptors lists a few dozen of them. False when it cannot be read.
-template <typename F>
-bool each_fd_name(int fd_dir, std::size_t wanted, F &&f)
+template <typename F> bool each_fd_name(int fd_dir, std::size_t wanted, F &&f)
 {
     // A descriptor's entry, with its name of at most ten digits, fits in 32
     // bytes; "." and ".." come first.
@@ -152,7 +151,7 @@ bool each_fd_name(int fd_dir, std::size_t wanted, F &&f)
     }
 }
 
-}  // namespace
+} // namespace
 
 bool plat_proc_exe(int pid, std::string &path)
 {
@@ -178,17 +177,17 @@ bool window_from_start(int fd_dir, fd_window w, std::size_t told, plat_files &ou
     const std::size_t need = told == 0 ? SIZE_MAX : w.first < w.end ? std::min(w.end, told) : 0;
     std::size_t seen = 0;
     bool listed = need == 0 || each_fd_name(fd_dir, need, [&](const char *name) {
-        plat_file f;
-        if (!parse_fd(name, f.fd))
-            return true;
-        if (seen >= w.first && seen < w.end) {
-            // One closed since it was listed is left out, as if never listed.
-            if (!describe(fd_dir, name, f))
-                return true;
-            out.fds.push_back(std::move(f));
-        }
-        return ++seen < need;
-    });
+                      plat_file f;
+                      if (!parse_fd(name, f.fd))
+                          return true;
+                      if (seen >= w.first && seen < w.end) {
+                          // One closed since it was listed is left out, as if never listed.
+                          if (!describe(fd_dir, name, f))
+                              return true;
+                          out.fds.push_back(std::move(f));
+                      }
+                      return ++seen < need;
+                  });
     out.fd_count = seen < need ? seen : std::max(seen, told);
     out.fd_first = std::min(w.first, out.fd_count);
     return listed;
@@ -228,7 +227,7 @@ bool window_to_end(int fd_dir, fd_window w, std::size_t told, plat_files &out)
     return listed;
 }
 
-}  // namespace
+} // namespace
 
 bool plat_proc_files(int pid, std::size_t first, std::size_t count, plat_files &out)
 {
@@ -256,8 +255,7 @@ bool plat_proc_files(int pid, std::size_t first, std::size_t count, plat_files &
     // it the listing goes only from the nearer end of the list to the
     // window; without it, it counts them all.
     struct stat st;
-    const std::size_t told =
-        fstat(fd_dir.fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    const std::size_t told = fstat(fd_dir.fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
     const bool near_end = w.first < w.end && w.first < told && told - w.first < w.first;
     // The process went while we listed it.
     if (!(near_end ? window_to_end(fd_dir.fd, w, told, out) : window_from_start(fd_dir.fd, w, told, out))) {

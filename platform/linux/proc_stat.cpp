@@ -16,20 +16,25 @@ namespace {
 char fold_state(char k)
 {
     switch (k) {
-    case 'R': return 'R';
+    case 'R':
+        return 'R';
     case 'S':
-    case 'I': return 'S';
-    case 'D': return 'D';
+    case 'I':
+        return 'S';
+    case 'D':
+        return 'D';
     case 'Z':
-    case 'X': return 'Z';
+    case 'X':
+        return 'Z';
     case 'T':
-    case 't': return 'T';
-    default: return '?';
+    case 't':
+        return 'T';
+    default:
+        return '?';
     }
 }
 
-template <typename T>
-bool to_num(std::string_view s, T &v)
+template <typename T> bool to_num(std::string_view s, T &v)
 {
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     return ec == std::errc() && p == s.data() + s.size() && !s.empty();
@@ -37,8 +42,18 @@ bool to_num(std::string_view s, T &v)
 
 // The stat fields vigil keeps, counted from the state letter (field 3 of
 // proc(5)) as 0.
-enum : std::size_t { F_STATE = 0, F_PPID = 1, F_PGRP = 2, F_TTY = 4, F_TPGID = 5, F_THREADS = 17, F_START = 19,
-                     F_VSIZE = 20, F_RSS = 21, F_COUNT = 22 };
+enum : std::size_t {
+    F_STATE = 0,
+    F_PPID = 1,
+    F_PGRP = 2,
+    F_TTY = 4,
+    F_TPGID = 5,
+    F_THREADS = 17,
+    F_START = 19,
+    F_VSIZE = 20,
+    F_RSS = 21,
+    F_COUNT = 22
+};
 
 // The kernel writes the terminal's number in its own packing (major in bits
 // 8-19, minor in bits 0-7 and 20-31); stat(2) hands out C library device
@@ -52,7 +67,7 @@ std::uint64_t tty_device(std::uint32_t nr)
     return makedev(major, minor);
 }
 
-}  // namespace
+} // namespace
 
 bool parse_proc_stat(std::string_view text, std::size_t page_size, proc_rec &out, std::uint64_t &start_ticks)
 {
@@ -62,14 +77,16 @@ bool parse_proc_stat(std::string_view text, std::size_t page_size, proc_rec &out
     // character per call: memrchr finds the ")", a loop splits the fields.
     std::size_t open = text.find(" (");
     const void *last = memrchr(text.data(), ')', text.size());
-    std::size_t close = last ? static_cast<std::size_t>(static_cast<const char *>(last) - text.data())
-                             : std::string_view::npos;
+    std::size_t close =
+        last ? static_cast<std::size_t>(static_cast<const char *>(last) - text.data()) : std::string_view::npos;
     if (open == std::string_view::npos || close == std::string_view::npos || close < open + 2)
         return false;
 
     std::array<std::string_view, F_COUNT> f{};
     std::size_t n = 0;
-    auto blank = [](char c) { return c == ' ' || c == '\n'; };
+    auto blank = [](char c) {
+        return c == ' ' || c == '\n';
+    };
     const char *at = text.data() + close + 1;
     const char *end = text.data() + text.size();
     while (n < F_COUNT) {
@@ -91,8 +108,7 @@ bool parse_proc_stat(std::string_view text, std::size_t page_size, proc_rec &out
     std::int64_t tty_nr = 0;
     if (!to_num(text.substr(0, open), r.pid) || !to_num(f[F_PPID], r.ppid) || !to_num(f[F_PGRP], r.pgrp) ||
         !to_num(f[F_TTY], tty_nr) || !to_num(f[F_TPGID], r.tpgid) || !to_num(f[F_THREADS], r.threads) ||
-        !to_num(f[F_START], ticks) || !to_num(f[F_VSIZE], r.vsize) ||
-        !to_num(f[F_RSS], rss_pages))
+        !to_num(f[F_START], ticks) || !to_num(f[F_VSIZE], r.vsize) || !to_num(f[F_RSS], rss_pages))
         return false;
     r.tty = tty_device(static_cast<std::uint32_t>(tty_nr));
     r.state = fold_state(f[F_STATE][0]);

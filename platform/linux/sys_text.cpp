@@ -46,7 +46,7 @@ bool read_fd(int fd, std::string &buf, std::string_view &text, std::size_t max)
     return ok;
 }
 
-}  // namespace
+} // namespace
 
 bool read_whole(const char *path, std::string &buf, std::string_view &text, std::size_t max)
 {

@@ -35,8 +35,7 @@ bool next_line(std::string_view &rest, std::string_view &line);
 std::string_view next_word(std::string_view &rest);
 
 // The whole of s as a number; false for an empty, partial or too large one.
-template <typename T>
-bool whole_num(std::string_view s, T &v, int base = 10)
+template <typename T> bool whole_num(std::string_view s, T &v, int base = 10)
 {
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v, base);
     return ec == std::errc() && !s.empty() && p == s.data() + s.size();

@@ -21,7 +21,7 @@ TEST(InfoBar, CountsOnTheLeftLoadFlushRight)
     s.tick();
     std::string row = bars_screen::terminal_row(0);
     EXPECT_EQ(rtrim(row.substr(0, 50)), "3 users: 1 local, 0 telnet, 1 ssh, 1 other");
-    EXPECT_EQ(row.substr(80 - 22), "load: 0.50, 1.25, 2.50");  // ends in column 79
+    EXPECT_EQ(row.substr(80 - 22), "load: 0.50, 1.25, 2.50"); // ends in column 79
     EXPECT_EQ(PAIR_NUMBER(mvwinch(s.info->pad, 0, 0)), 1);
     EXPECT_EQ(PAIR_NUMBER(mvwinch(s.info->pad, 0, 79)), 3);
 
@@ -58,14 +58,14 @@ TEST(InfoBar, StatusRowTextsAndClearing)
     EXPECT_EQ(rtrim(bars_screen::terminal_row(1)), "");
 
     wmsg_send(s.ulist, snd_info, const_cast<char *>("again"));
-    s.tick();  // the tick erases the status row
+    s.tick(); // the tick erases the status row
     EXPECT_EQ(rtrim(bars_screen::terminal_row(1)), "");
 }
 
 TEST(HelpLine, ShowsTheLastTextOnTheLastRowAfterResizes)
 {
     bars_screen s(24, 80);
-    s.keys({KBD_ENTER, KBD_ENTER});  // the list hides and shows itself, with its help text
+    s.keys({KBD_ENTER, KBD_ENTER}); // the list hides and shows itself, with its help text
     EXPECT_EQ(rtrim(bars_screen::terminal_row(23)), ulist_help);
     EXPECT_EQ(PAIR_NUMBER(mvwinch(s.help->pad, 0, 0)), 1);
 
@@ -79,7 +79,7 @@ TEST(HelpLine, ShowsTheLastTextOnTheLastRowAfterResizes)
 
     resize_widgets(29, 80);
     EXPECT_EQ(rtrim(bars_screen::terminal_row(28)), "second");
-    EXPECT_EQ(s.ulist->bottom, 27u);  // the old help row now belongs to the list
+    EXPECT_EQ(s.ulist->bottom, 27u); // the old help row now belongs to the list
 
     // A text wider than the terminal shows its first C characters.
     std::string wide(120, 'w');
@@ -93,4 +93,4 @@ TEST(HelpLine, ShowsTheLastTextOnTheLastRowAfterResizes)
     EXPECT_EQ(wmsg_send(s.ulist, cur_hlp, nullptr), nullptr);
 }
 
-}  // namespace
+} // namespace

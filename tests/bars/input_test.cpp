@@ -35,7 +35,7 @@ struct Search : ::testing::Test {
     {
         int r = input_keyh(s.input, k);
         if (r != 2)
-            dispatch_key(k);  // as the loop would go on offering it
+            dispatch_key(k); // as the loop would go on offering it
         pass_redraw_dirty();
         pass_refresh();
         return r;
@@ -61,7 +61,7 @@ TEST_F(Search, TypingFindsFromTheBarAndEnterGoesRoundFromTheTop)
     type("o");
     EXPECT_EQ(s.ulist->crsr, 3);
     EXPECT_EQ(rtrim(bars_screen::terminal_row(23)), "Find: ro");
-    EXPECT_EQ(key(KBD_ENTER), 2);  // nothing below line 3: round to the top
+    EXPECT_EQ(key(KBD_ENTER), 2); // nothing below line 3: round to the top
     EXPECT_EQ(s.ulist->crsr, 0);
     key(KBD_ENTER);
     EXPECT_EQ(s.ulist->crsr, 3);
@@ -80,20 +80,20 @@ TEST_F(Search, ReopeningKeepsTheOldTextUntilACharacterIsTyped)
     type("ro");
     key(KBD_ESC);
     EXPECT_EQ(s.input->refresh, nullptr);
-    EXPECT_EQ(rtrim(bars_screen::terminal_row(23)), ulist_help);  // the help line again
+    EXPECT_EQ(rtrim(bars_screen::terminal_row(23)), ulist_help); // the help line again
 
     key('/');
     EXPECT_EQ(text(), "Find: ro");
-    key(KBD_ENTER);  // the previous search, after the bar
+    key(KBD_ENTER); // the previous search, after the bar
     EXPECT_EQ(s.ulist->crsr, 3);
     key(KBD_BS);
     EXPECT_EQ(text(), "Find: r");
-    key(KBD_ENTER);  // "r" after line 3: round to line 0
+    key(KBD_ENTER); // "r" after line 3: round to line 0
     EXPECT_EQ(s.ulist->crsr, 0);
     key(KBD_ESC);
 
     key('/');
-    type("v");  // replaces the whole previous text
+    type("v"); // replaces the whole previous text
     EXPECT_EQ(text(), "Find: v");
     EXPECT_EQ(s.ulist->crsr, 4);
 }
@@ -101,13 +101,13 @@ TEST_F(Search, ReopeningKeepsTheOldTextUntilACharacterIsTyped)
 TEST_F(Search, BadAndEmptyPatternsChangeNothing)
 {
     key('/');
-    EXPECT_EQ(key(KBD_ENTER), 2);  // no text: nothing
+    EXPECT_EQ(key(KBD_ENTER), 2); // no text: nothing
     EXPECT_EQ(key(KBD_BS), 2);
     EXPECT_EQ(text(), "Find:");
     EXPECT_EQ(s.ulist->crsr, 0);
 
     key(KBD_DOWN);
-    type("[");  // does not compile: no search, the line stays open
+    type("["); // does not compile: no search, the line stays open
     EXPECT_EQ(s.ulist->crsr, 1);
     EXPECT_EQ(text(), "Find: [");
     EXPECT_NE(s.input->refresh, nullptr);
@@ -116,7 +116,7 @@ TEST_F(Search, BadAndEmptyPatternsChangeNothing)
     type("b");
     EXPECT_EQ(s.ulist->crsr, 1);
     key(KBD_UP);
-    type("$");  // "bob" does not match "b$": the end of a field is no line end
+    type("$"); // "bob" does not match "b$": the end of a field is no line end
     EXPECT_EQ(s.ulist->crsr, 0);
     key(KBD_ENTER);
     EXPECT_EQ(s.ulist->crsr, 0);
@@ -128,17 +128,17 @@ TEST_F(Search, OpenLineTakesQuitAndCommandKeysButNotNavigation)
     EXPECT_EQ(key('q'), 2);
     EXPECT_EQ(key('t'), 2);
     EXPECT_EQ(text(), "Find: qt");
-    EXPECT_NE(s.ulist->refresh, nullptr);  // 't' did not reach the list
+    EXPECT_NE(s.ulist->refresh, nullptr); // 't' did not reach the list
     EXPECT_EQ(key(KBD_DOWN), 0);
     EXPECT_EQ(s.ulist->crsr, 1);
     EXPECT_EQ(key(KBD_PGDN), 0);
     EXPECT_EQ(s.ulist->crsr, 4);
     EXPECT_EQ(key(KBD_F1), 0);
-    EXPECT_EQ(key(0xE9), 0);  // a byte above 127 is not typed
+    EXPECT_EQ(key(0xE9), 0); // a byte above 127 is not typed
     EXPECT_EQ(key(KBD_META | 'x'), 0);
     EXPECT_EQ(text(), "Find: qt");
     EXPECT_EQ(key(KBD_ESC), 2);
-    EXPECT_EQ(key('x'), 0);  // closed: the line takes nothing but '/'
+    EXPECT_EQ(key('x'), 0); // closed: the line takes nothing but '/'
 }
 
 // Ctrl+K, Ctrl+T and Ctrl+U are edit-line keys too: typed into the open
@@ -146,7 +146,7 @@ TEST_F(Search, OpenLineTakesQuitAndCommandKeysButNotNavigation)
 // process; Ctrl+U clears the line.
 TEST_F(Search, SignalKeysTypedIntoTheLineSendNothing)
 {
-    key(KBD_ENTER);  // alice's processes
+    key(KBD_ENTER); // alice's processes
     ASSERT_NE(s.ptree->refresh, nullptr);
     key('/');
     type("bash");
@@ -175,8 +175,15 @@ TEST_F(Search, SignalKeysTypedIntoTheLineSendNothing)
 TEST(SearchMatcher, PlainTextFindsWhatTheMatcherFinds)
 {
     const std::vector<std::string> cmds = {
-        "Rome -x",          "ROMA nova",      "xrOm\tab",  "\xc3\xa9-rome",  // one that is not ASCII
-        "r.me a+b aab",     "\xe2\x84\xaa" "elvin",     "kelvin", "sOme rOmE",
+        "Rome -x",
+        "ROMA nova",
+        "xrOm\tab",
+        "\xc3\xa9-rome", // one that is not ASCII
+        "r.me a+b aab",
+        "\xe2\x84\xaa"
+        "elvin",
+        "kelvin",
+        "sOme rOmE",
     };
     bars_screen s(24, 80);
     fake_process({.pid = 1, .ppid = 0, .name = "init", .cmdline = fake_argv({"init"})});
@@ -186,7 +193,9 @@ TEST(SearchMatcher, PlainTextFindsWhatTheMatcherFinds)
         fake_process({.pid = 900 - static_cast<int>(i), .ppid = 1, .name = "p", .cmdline = fake_argv({cmds[i]})});
     users_init();
     dispatch_key('t');
-    auto barred = [&] { return *static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr)); };
+    auto barred = [&] {
+        return *static_cast<int *>(wmsg_send(s.input, want_crsr_val, nullptr));
+    };
 
     for (std::string pat : {"rom", "ROM", "e-r", "a+b", "r.m", "ome ", "ab", "K", "elvin", "zz", "-"}) {
         regex_t re;
@@ -226,7 +235,7 @@ TEST(SearchLimits, TextStopsAtTheScreenRowAndAtThePatternBuffer)
             EXPECT_EQ(input_keyh(s.input, 'a' + i % 26), 2);
         int x = getcurx(s.input->pad);
         EXPECT_EQ(x, 6 + max_text);
-        EXPECT_LE(x, cols - 1);  // the cursor stays on the row
+        EXPECT_LE(x, cols - 1); // the cursor stays on the row
         std::string t = pad_text(s.input->pad, 0, 6, std::min(cols, 300));
         EXPECT_EQ(t.find_first_not_of("abcdefghijklmnopqrstuvwxyz"), static_cast<std::size_t>(max_text))
             << cols << " columns";
@@ -234,4 +243,4 @@ TEST(SearchLimits, TextStopsAtTheScreenRowAndAtThePatternBuffer)
     }
 }
 
-}  // namespace
+} // namespace

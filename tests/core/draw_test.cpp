@@ -55,14 +55,19 @@ std::string shown_text(widget *w, int row)
 TEST(Draw, ColourBytesSwitchPairsAndTakeNoCell)
 {
     widget *w = list_widget();
-    EXPECT_EQ(scr_addfstr(w, "\x01" "ab\x03" "cd", 0, 0), 0);
+    EXPECT_EQ(scr_addfstr(w,
+                          "\x01"
+                          "ab\x03"
+                          "cd",
+                          0, 0),
+              0);
     EXPECT_EQ(pad_text(w->pad, 0, 0, 4), "abcd ");
     EXPECT_EQ(pad_pair(w->pad, 0, 0), 1);
     EXPECT_EQ(pad_pair(w->pad, 0, 1), 1);
     EXPECT_EQ(pad_pair(w->pad, 0, 2), 3);
     EXPECT_EQ(pad_pair(w->pad, 0, 3), 3);
-    EXPECT_EQ(PAIR_NUMBER(getattrs(w->pad)), 3);  // stays current
-    EXPECT_EQ(w->last_line, 1);                    // one line written after creation's 0
+    EXPECT_EQ(PAIR_NUMBER(getattrs(w->pad)), 3); // stays current
+    EXPECT_EQ(w->last_line, 1);                  // one line written after creation's 0
 
     // A null text changes nothing at all.
     EXPECT_EQ(scr_addfstr(w, nullptr, 0, 0), 1);
@@ -72,11 +77,17 @@ TEST(Draw, ColourBytesSwitchPairsAndTakeNoCell)
 
 TEST(Draw, FormattedTextIsCutAfterRightPlusOneBytesWhereverItStarts)
 {
-    widget *w = list_widget(24, 10);  // right = 9: ten text bytes at most
-    scr_addfstr(w, "\x02" "0123456789ABCDEF", 1, 0);
+    widget *w = list_widget(24, 10); // right = 9: ten text bytes at most
+    scr_addfstr(w,
+                "\x02"
+                "0123456789ABCDEF",
+                1, 0);
     EXPECT_EQ(pad_text(w->pad, 1, 0, 9), "0123456789");
-    scr_addfstr(w, "0123\x05" "456789ABCDEF", 2, 3);
-    EXPECT_EQ(pad_text(w->pad, 2, 3, 9), "0123456");  // pad ends at column 9
+    scr_addfstr(w,
+                "0123\x05"
+                "456789ABCDEF",
+                2, 3);
+    EXPECT_EQ(pad_text(w->pad, 2, 3, 9), "0123456"); // pad ends at column 9
     EXPECT_EQ(pad_pair(w->pad, 2, 7), 5);
 
     // Text before clears the rest of the row.
@@ -87,7 +98,10 @@ TEST(Draw, FormattedTextIsCutAfterRightPlusOneBytesWhereverItStarts)
 TEST(Draw, HighBytesAreTextNotColours)
 {
     widget *w = list_widget();
-    scr_addfstr(w, "\x04" "caf\xc3\xa9 \xe2\x86\x92 x", 0, 0);
+    scr_addfstr(w,
+                "\x04"
+                "caf\xc3\xa9 \xe2\x86\x92 x",
+                0, 0);
     EXPECT_EQ(pad_text(w->pad, 0, 0, 7), "café → x");
     for (int c = 0; c < 8; ++c)
         EXPECT_EQ(pad_pair(w->pad, 0, c), 4) << c;
@@ -95,15 +109,18 @@ TEST(Draw, HighBytesAreTextNotColours)
 
 TEST(Draw, CutNeverLeavesHalfACharacter)
 {
-    widget *w = list_widget(24, 5);  // five cells at most
-    scr_addfstr(w, "ab\xe2\x86\x92" "cdef", 0, 0);  // the arrow: three bytes, one cell
+    widget *w = list_widget(24, 5); // five cells at most
+    scr_addfstr(w,
+                "ab\xe2\x86\x92"
+                "cdef",
+                0, 0); // the arrow: three bytes, one cell
     EXPECT_EQ(pad_text(w->pad, 0, 0, 4), "ab→cd");
-    scr_addfstr(w, "abcd\xe4\xb8\xad", 1, 0);  // a double-width character would need cells 4 and 5
+    scr_addfstr(w, "abcd\xe4\xb8\xad", 1, 0); // a double-width character would need cells 4 and 5
     EXPECT_EQ(pad_text(w->pad, 1, 0, 4), "abcd ");
-    scr_addfstr(w, "\x02\xe4\xb8\xad\xe4\xb8\xad\x03\xe4\xb8\xad", 2, 0);  // colour bytes take no cell
+    scr_addfstr(w, "\x02\xe4\xb8\xad\xe4\xb8\xad\x03\xe4\xb8\xad", 2, 0); // colour bytes take no cell
     // A double-width cell reads back as its character once per cell.
     EXPECT_EQ(pad_text(w->pad, 2), "中中中中 ");
-    scr_addfstr(w, "abcdefgh", 3, 2);  // never past the pad's last column onto the next row
+    scr_addfstr(w, "abcdefgh", 3, 2); // never past the pad's last column onto the next row
     EXPECT_EQ(pad_text(w->pad, 3), "  abc");
     EXPECT_EQ(pad_text(w->pad, 4), "     ");
 }
@@ -117,7 +134,7 @@ TEST(Draw, BarPaintsReverseAndRestoresEveryCell)
     w->crsr = 0;
     scr_output_end(w);
     EXPECT_TRUE(reversed(w, 0));
-    EXPECT_EQ(pad_pair(w->pad, 0, 0), 0);  // the bar hides the line's colours
+    EXPECT_EQ(pad_pair(w->pad, 0, 0), 0); // the bar hides the line's colours
     EXPECT_FALSE(reversed(w, 1));
 
     scr_keyh(w, KBD_DOWN);
@@ -150,45 +167,45 @@ TEST(Draw, BarKeepsAWholeRowOfAWideTerminal)
 
 TEST(Draw, OutputEndClampsViewAndBarToTheLinesWritten)
 {
-    widget *w = list_widget();  // rows 3..22: H = 19
+    widget *w = list_widget(); // rows 3..22: H = 19
     fill(w, 100);
     w->first_row = 90;
     w->crsr = 95;
-    fill(w, 50);  // the list shrank under the view
-    EXPECT_EQ(w->first_row, 30u);  // last page: line 49 on the bottom row
+    fill(w, 50);                  // the list shrank under the view
+    EXPECT_EQ(w->first_row, 30u); // last page: line 49 on the bottom row
     EXPECT_EQ(w->crsr, 49);
     EXPECT_TRUE(reversed(w, 49));
 
-    fill(w, 5);  // shorter than the view
+    fill(w, 5); // shorter than the view
     EXPECT_EQ(w->first_row, 0u);
     EXPECT_EQ(w->crsr, 4);
 
-    fill(w, 0);  // empty: no bar, view stays
+    fill(w, 0); // empty: no bar, view stays
     EXPECT_EQ(w->crsr, -1);
     EXPECT_EQ(w->first_row, 0u);
-    fill(w, 5);  // the bar does not come back by itself
+    fill(w, 5); // the bar does not come back by itself
     EXPECT_EQ(w->crsr, -1);
 }
 
 TEST(Draw, SearchJumpPutsTheRowOnTheSecondToLastVisibleRow)
 {
-    widget *w = list_widget();  // 20 visible rows: H = 19, K = 18
+    widget *w = list_widget(); // 20 visible rows: H = 19, K = 18
     fill(w, 200);
     w->first_row = 50;
     scr_crsr_jmp(w, 2);
     EXPECT_EQ(w->first_row, 0u);
     EXPECT_EQ(w->crsr, 2);
     scr_crsr_jmp(w, 100);
-    EXPECT_EQ(w->first_row, 82u);  // lines 82..101
+    EXPECT_EQ(w->first_row, 82u); // lines 82..101
     EXPECT_EQ(w->crsr, 100);
     EXPECT_TRUE(w->flags & W_DIRTY) << "the view moved: its rows are repainted";
     fill(w, 200);
     EXPECT_TRUE(reversed(w, 100));
     EXPECT_EQ(shown_text(w, 100), "line 100");
     EXPECT_EQ(shown_text(w, 82), "line 82 ");
-    scr_crsr_jmp(w, 99);  // inside the view, above its last two rows: no scroll
+    scr_crsr_jmp(w, 99); // inside the view, above its last two rows: no scroll
     EXPECT_EQ(w->first_row, 82u);
-    scr_crsr_jmp(w, 101);  // on the last row counts as outside
+    scr_crsr_jmp(w, 101); // on the last row counts as outside
     EXPECT_EQ(w->first_row, 83u);
 }
 
@@ -198,24 +215,24 @@ TEST(Draw, InsertedAndDeletedLinesKeepTheBarOnItsEntry)
     fill(w, 100);
     w->first_row = 10;
     w->crsr = 15;
-    scr_linserted(w, 12);  // above the bar
+    scr_linserted(w, 12); // above the bar
     EXPECT_EQ(w->first_row, 11u);
     EXPECT_EQ(w->crsr, 16);
-    scr_linserted(w, 40);  // below: nothing
+    scr_linserted(w, 40); // below: nothing
     EXPECT_EQ(w->crsr, 16);
     scr_ldeleted(w, 3);
     EXPECT_EQ(w->first_row, 10u);
     EXPECT_EQ(w->crsr, 15);
-    scr_ldeleted(w, 15);  // the barred line itself: the bar stays on its row
+    scr_ldeleted(w, 15); // the barred line itself: the bar stays on its row
     EXPECT_EQ(w->crsr, 15);
 
     w->first_row = 0;
     w->crsr = 0;
-    scr_linserted(w, 0);  // at the top with the bar on line 0: nothing moves
+    scr_linserted(w, 0); // at the top with the bar on line 0: nothing moves
     EXPECT_EQ(w->crsr, 0);
     EXPECT_EQ(w->first_row, 0u);
     w->crsr = 3;
-    scr_ldeleted(w, 1);  // first_row 0 stays 0
+    scr_ldeleted(w, 1); // first_row 0 stays 0
     EXPECT_EQ(w->crsr, 2);
     EXPECT_EQ(w->first_row, 0u);
 }
@@ -230,15 +247,15 @@ TEST(Draw, DeletedPadLineMovesTheRowsBelowUp)
     EXPECT_EQ(pad_text(w->pad, 3, 0, 5), "line 4");
     EXPECT_EQ(pad_text(w->pad, 19, 0, 6), "       ") << "the row coming into view is left to the repaint";
     EXPECT_TRUE(w->flags & W_DIRTY);
-    scr_delline(w, 5000);  // out of view: nothing moves on the pad
+    scr_delline(w, 5000); // out of view: nothing moves on the pad
     EXPECT_EQ(pad_text(w->pad, 3, 0, 5), "line 4");
 }
 
 struct nav_case {
     const char *what;
-    int lines;       // lines written
-    int first_row;   // view before
-    int crsr;        // bar before (-1: none)
+    int lines;     // lines written
+    int first_row; // view before
+    int crsr;      // bar before (-1: none)
     int key;
     int result;
     int want_first;
@@ -305,7 +322,7 @@ TEST(Draw, NavigationKeys)
 TEST(Draw, HorizontalScrollWithoutABar)
 {
     test_screen_init(24, 80);
-    widget *w = scr_create(5, 15, 18, 64, 256, 128, "exti", 8);  // 50 columns shown of 129
+    widget *w = scr_create(5, 15, 18, 64, 256, 128, "exti", 8); // 50 columns shown of 129
     EXPECT_EQ(scr_keyh(w, KBD_LEFT), 1);
     EXPECT_EQ(w->first_col, 0u);
     for (int i = 0; i < 200; ++i)
@@ -328,12 +345,12 @@ TEST(Draw, FrameCaptionSitsTwoCellsBeforeTheCorner)
     scr_box(w, "a caption far too long for a frame only fifty-two cells wide", 8);
     EXPECT_EQ(pad_text(w->frame, 15, 42, 48), "Details");
 
-    w->bottom = 10;  // the terminal shrank
+    w->bottom = 10; // the terminal shrank
     w->right = 40;
     scr_decor_resize(w);
     EXPECT_EQ(getmaxy(w->frame), 8);
     EXPECT_EQ(getmaxx(w->frame), 28);
-    EXPECT_EQ(pad_text(w->frame, 7).find("Details"), std::string::npos);  // redrawn bare
+    EXPECT_EQ(pad_text(w->frame, 7).find("Details"), std::string::npos); // redrawn bare
 }
 
-}  // namespace
+} // namespace

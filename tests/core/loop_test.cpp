@@ -44,9 +44,9 @@ TEST(Loop, CreationGeometry)
     EXPECT_EQ(exti->bottom, 18u);
     EXPECT_EQ(exti->left, 15u);
     EXPECT_EQ(exti->right, 64u);
-    EXPECT_EQ(getmaxy(exti->pad), 15);  // as tall as its view, and the spare row
+    EXPECT_EQ(getmaxy(exti->pad), 15); // as tall as its view, and the spare row
     EXPECT_EQ(getmaxx(exti->pad), 129);
-    widget *input = w[5];  // derived from the geometry, plus the spare row and column
+    widget *input = w[5]; // derived from the geometry, plus the spare row and column
     EXPECT_EQ(input->pad_rows, 1u);
     EXPECT_EQ(input->pad_cols, 80u);
     EXPECT_EQ(getmaxy(input->pad), 2);
@@ -72,8 +72,10 @@ TEST(Loop, KeysGoNewestFirstAndAConsumedKeyNeverQuits)
     EXPECT_FALSE(dispatch_key(KBD_META | 'q'));
 
     calls.clear();
-    w[3]->keyh = [](widget *x, int key) { return note_key(x, key) + (key == 'q'); };
-    EXPECT_FALSE(dispatch_key('q'));  // consumed by ptree: stops there, no quit
+    w[3]->keyh = [](widget *x, int key) {
+        return note_key(x, key) + (key == 'q');
+    };
+    EXPECT_FALSE(dispatch_key('q')); // consumed by ptree: stops there, no quit
     EXPECT_EQ(calls, (std::vector<std::string>{"input", "ptree"}));
 }
 
@@ -84,7 +86,7 @@ TEST(Loop, RedrawPassesClearTheFlagFirst)
         x->redraw = note_redraw;
     w[1]->redraw = [](widget *x) {
         note_redraw(x);
-        x->flags |= W_DIRTY;  // a view that follows something redraws on every key
+        x->flags |= W_DIRTY; // a view that follows something redraws on every key
     };
     w[2]->flags |= W_DIRTY;
     w[4]->flags |= W_DIRTY;
@@ -103,8 +105,8 @@ TEST(Loop, RedrawPassesClearTheFlagFirst)
 
 TEST(Loop, TickCountsWholeSecondsCrossed)
 {
-    EXPECT_EQ(tick_countdown(3, 100, 100), 3);  // a short wait within one second
-    EXPECT_EQ(tick_countdown(3, 100, 101), 2);  // a key held down still crosses seconds
+    EXPECT_EQ(tick_countdown(3, 100, 100), 3); // a short wait within one second
+    EXPECT_EQ(tick_countdown(3, 100, 101), 2); // a key held down still crosses seconds
     EXPECT_EQ(tick_countdown(1, 100, 103), -2);
     int remaining = TICK_SECONDS;
     std::time_t t = 1000;
@@ -137,23 +139,23 @@ TEST(Loop, TickComesOnTimeAcrossAClockSteppedBack)
 TEST(Loop, ResizeMovesListsAndKeepsBars)
 {
     auto w = six(24, 80);
-    resize_widgets(29, 80);  // five rows taller
+    resize_widgets(29, 80); // five rows taller
     EXPECT_EQ(w[2]->bottom, 27u);
     EXPECT_EQ(w[3]->bottom, 27u);
     EXPECT_EQ(w[0]->bottom, 1u);
-    EXPECT_EQ(w[1]->top, 23u);  // the help line places itself from the screen size
+    EXPECT_EQ(w[1]->top, 23u); // the help line places itself from the screen size
     EXPECT_EQ(w[1]->bottom, 23u);
     EXPECT_EQ(w[5]->bottom, 23u);
-    EXPECT_EQ(w[4]->top, 5u);  // the detail window keeps its corner
+    EXPECT_EQ(w[4]->top, 5u); // the detail window keeps its corner
     EXPECT_EQ(w[4]->bottom, 23u);
     EXPECT_EQ(the_screen.last_row, 28);
 
-    resize_widgets(29, 150);  // wider than the detail window's pad
+    resize_widgets(29, 150); // wider than the detail window's pad
     EXPECT_EQ(w[4]->right, 134u);
     EXPECT_EQ(getmaxx(w[4]->pad), 151);
     EXPECT_EQ(w[2]->pad_cols, 150u);
-    EXPECT_EQ(getmaxy(w[2]->pad), 26);  // the list's view: rows 3 to 27
-    resize_widgets(29, 60);  // pads never get narrower
+    EXPECT_EQ(getmaxy(w[2]->pad), 26); // the list's view: rows 3 to 27
+    resize_widgets(29, 60);            // pads never get narrower
     EXPECT_EQ(getmaxx(w[4]->pad), 151);
     EXPECT_EQ(getmaxy(w[4]->pad), 20);
     EXPECT_EQ(w[4]->right, 44u);
@@ -177,4 +179,4 @@ TEST(Loop, ResizeToOneCellAndBackRestoresEveryRectangle)
     EXPECT_EQ(getmaxy(w[4]->frame), 16);
 }
 
-}  // namespace
+} // namespace

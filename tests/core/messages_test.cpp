@@ -34,7 +34,7 @@ TEST(Messages, OfferedOldestFirstSkippingTheSenderUntilOneAnswers)
     }
     w[3]->msgh = echo_help;
     w[5]->msgh = echo_help;
-    w[4]->msgh = nullptr;  // a widget without a handler is skipped
+    w[4]->msgh = nullptr; // a widget without a handler is skipped
 
     heard.clear();
     char text[] = "help text";
@@ -43,11 +43,11 @@ TEST(Messages, OfferedOldestFirstSkippingTheSenderUntilOneAnswers)
 
     // The answering widget never hears its own message; nobody else answers.
     heard.clear();
-    EXPECT_EQ(wmsg_send(w[3], cur_hlp, text), text);  // input, registered last, answers
+    EXPECT_EQ(wmsg_send(w[3], cur_hlp, text), text); // input, registered last, answers
     EXPECT_EQ(heard, (std::vector<std::string>{"info", "help", "ulist", "input"}));
 
     heard.clear();
-    EXPECT_EQ(wmsg_send(w[5], cur_hlp, nullptr), nullptr);  // a null answer goes on
+    EXPECT_EQ(wmsg_send(w[5], cur_hlp, nullptr), nullptr); // a null answer goes on
     EXPECT_EQ(heard, (std::vector<std::string>{"info", "help", "ulist", "ptree"}));
 
     heard.clear();
@@ -55,4 +55,4 @@ TEST(Messages, OfferedOldestFirstSkippingTheSenderUntilOneAnswers)
     EXPECT_EQ(heard, (std::vector<std::string>{"help", "ulist", "ptree", "input"}));
 }
 
-}  // namespace
+} // namespace

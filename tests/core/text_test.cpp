@@ -41,13 +41,29 @@ TEST_F(Text, EveryControlBecomesOneVisibleCell)
         {"layout bytes", "a\rb\nc\bd\te", "a?b?c?d?e"},
         {"colour selectors and escapes", "\x01red\x10\x1b[31mX", "?red??[31mX"},
         {"delete", "a\x7f", "a?"},
-        {"C1 controls, CSI among them", "a\xc2\x9b" "2Jb\xc2\x85", "a?2Jb?"},
-        {"bidirectional controls", "abc\xe2\x80\xae" "def\xe2\x81\xa6" "g\xd8\x9c", "abc?def?g?"},
+        {"C1 controls, CSI among them",
+         "a\xc2\x9b"
+         "2Jb\xc2\x85",
+         "a?2Jb?"},
+        {"bidirectional controls",
+         "abc\xe2\x80\xae"
+         "def\xe2\x81\xa6"
+         "g\xd8\x9c",
+         "abc?def?g?"},
         {"invalid UTF-8: a stray continuation, an overlong slash, a surrogate, a cut sequence",
-         "\x80/\xc0\xaf/\xed\xa0\x80/\xe4\xb8", "?/?" "?/?" "?" "?/?" "?"},
+         "\x80/\xc0\xaf/\xed\xa0\x80/\xe4\xb8",
+         "?/?"
+         "?/?"
+         "?"
+         "?/?"
+         "?"},
         {"past U+10FFFF", "\xf4\x90\x80\x80", "????"},
-        {"a combining mark with no character before it", "\xcc\x81" "a\xcc\x81", "?a\xcc\x81"},
-        {"ordinary text stays as it is", "jos\xc3\xa9 \xe4\xb8\xad\xe6\x96\x87 -bash", "jos\xc3\xa9 \xe4\xb8\xad\xe6\x96\x87 -bash"},
+        {"a combining mark with no character before it",
+         "\xcc\x81"
+         "a\xcc\x81",
+         "?a\xcc\x81"},
+        {"ordinary text stays as it is", "jos\xc3\xa9 \xe4\xb8\xad\xe6\x96\x87 -bash",
+         "jos\xc3\xa9 \xe4\xb8\xad\xe6\x96\x87 -bash"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(disp_clean(c.in), c.out) << c.what;
@@ -57,7 +73,7 @@ TEST_F(Text, EveryControlBecomesOneVisibleCell)
 
 TEST_F(Text, WidthsAreCellsAndWideCharactersAreNeverHalved)
 {
-    const std::string cjk = "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97";  // three characters, six cells
+    const std::string cjk = "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97"; // three characters, six cells
     EXPECT_EQ(disp_cells(cjk), 6);
     EXPECT_EQ(fit(cjk, 5), (std::pair<std::string, int>{"\xe4\xb8\xad\xe6\x96\x87", 4}));
     EXPECT_EQ(fit(cjk, 1), (std::pair<std::string, int>{"", 0}));
@@ -91,16 +107,22 @@ TEST_F(Text, LinesKeepTheirColumns)
 
     // The line never grows past its width, however long its parts.
     disp_line narrow(buf, sizeof buf, 10);
-    narrow.own("\x03" "12345 ").text(std::string(130, 'x')).own("more");
+    narrow
+        .own("\x03"
+             "12345 ")
+        .text(std::string(130, 'x'))
+        .own("more");
     EXPECT_EQ(narrow.cells(), 10);
-    EXPECT_EQ(std::string(narrow.str()), "\x03" "12345 xxxx");
+    EXPECT_EQ(std::string(narrow.str()), "\x03"
+                                         "12345 xxxx");
 }
 
 TEST_F(Text, OutsideUtf8EveryHighByteIsAStandIn)
 {
     std::setlocale(LC_CTYPE, "C");
-    EXPECT_EQ(disp_clean("jos\xc3\xa9\x01!"), "jos??" "?!");
+    EXPECT_EQ(disp_clean("jos\xc3\xa9\x01!"), "jos??"
+                                              "?!");
     EXPECT_EQ(disp_cells("abc"), 3);
 }
 
-}  // namespace
+} // namespace

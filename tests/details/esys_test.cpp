@@ -50,8 +50,16 @@ fake_sys whole_host()
     h.cpu_count = 4;
     h.cpu_each = std::vector<plat_cpu_counters>{
         {150, 10, 50, 5, 300}, {150, 0, 50, 0, 290}, {150, 0, 50, 0, 300}, {150, 0, 50, 0, 300}};
-    h.mem = {.page_size = 4096, .free = 1000, .active = 2000, .inactive = 3000, .laundry = 100, .wired = 500,
-             .bufspace = 1536, .swap_total = 8589934592, .realmem = 17179869184, .physmem = 17000000000,
+    h.mem = {.page_size = 4096,
+             .free = 1000,
+             .active = 2000,
+             .inactive = 3000,
+             .laundry = 100,
+             .wired = 500,
+             .bufspace = 1536,
+             .swap_total = 8589934592,
+             .realmem = 17179869184,
+             .physmem = 17000000000,
              .available = 4100};
     h.swap = fake_swap{2048, 512};
     h.open_files = 1562;
@@ -64,21 +72,21 @@ fake_sys whole_host()
     h.fstypes = std::vector<plat_fstype>{
         {"ufs", FSF_STATIC},
         {"nfs", FSF_NETWORK | FSF_JAIL},
-        {"tmpfs", 0x1},  // no flag of the table
+        {"tmpfs", 0x1}, // no flag of the table
         {"everything-and-then-some", 0xff0000},
     };
     h.partitions = std::vector<plat_partition>{{"ada0", 500107862016}, {"ada0p1", 524288}};
     h.devices = std::vector<plat_device>{
         {"acpi0", "acpi", true, true},
-        {"pcib0", "", false, false},  // present, no driver: its children still show
+        {"pcib0", "", false, false}, // present, no driver: its children still show
         {"pci0", "pci", true, true},
-        {"vgapci0", "", false, true},  // busy without a driver
+        {"vgapci0", "", false, true}, // busy without a driver
         {"", "ghost", true, true},
         {"uart0", "uart", true, false},
         {"a-rather-long-device-name0", "a-rather-long-driver-name", true, true},
         {"gpu\x1b[31m0", "drm", true, true},
         {"\xef\xbc\xa1\xef\xbc\xa2\xef\xbc\xa3\xef\xbc\xa4\xef\xbc\xa5\xef\xbc\xa6\xef\xbc\xa7\xef\xbc\xa8"
-         "\xef\xbc\xa9\xef\xbc\xaa\xef\xbc\xab",  // eleven characters of two cells each
+         "\xef\xbc\xa9\xef\xbc\xaa\xef\xbc\xab", // eleven characters of two cells each
          "wide", true, true},
         {"hdac0", "hdac", true, true},
     };
@@ -91,10 +99,7 @@ const std::string no = "Information unavailable.";
 struct SystemReport : ::testing::Test {
     window_screen s{243, 100};
 
-    std::vector<std::string> report()
-    {
-        return shown(s.exti);
-    }
+    std::vector<std::string> report() { return shown(s.exti); }
 };
 
 // Two reports within one tick of the counters: all four shares 0.0. The
@@ -190,7 +195,9 @@ TEST_F(SystemReport, ProcessorSharesSinceThePreviousReport)
 {
     fake_system(whole_host());
     s.keys({'s'});
-    auto cpu_row = [this] { return report()[1]; };
+    auto cpu_row = [this] {
+        return report()[1];
+    };
 
     // user +50, nice 0, system +25, interrupt +100, idle +25.
     fake_system().cpu_total = plat_cpu_counters{650, 10, 225, 105, 1215};
@@ -226,8 +233,13 @@ TEST_F(SystemReport, ProcessorSharesSinceThePreviousReport)
 TEST_F(SystemReport, MemoryOfAnOddHost)
 {
     fake_sys h = whole_host();
-    h.mem = {.page_size = 0, .free = 2, .inactive = 4294967295u, .bufspace = 10, .swap_total = 1048576,
-             .realmem = 3000, .available = 11};
+    h.mem = {.page_size = 0,
+             .free = 2,
+             .inactive = 4294967295u,
+             .bufspace = 10,
+             .swap_total = 1048576,
+             .realmem = 3000,
+             .available = 11};
     h.swap.reset();
     fake_system(h);
     s.keys({'s'});
@@ -307,7 +319,7 @@ TEST_F(SystemReport, EverySectionHasItsFallback)
     // processors' own fail; the modules read before a failure stay; a host
     // without disks still has the table's head.
     fake_sys h = whole_host();
-    h.cpu_each = std::vector<plat_cpu_counters>{{1, 2, 3, 4, 5}};  // fewer than cpu_count
+    h.cpu_each = std::vector<plat_cpu_counters>{{1, 2, 3, 4, 5}}; // fewer than cpu_count
     h.modules_fail_after = 1;
     h.partitions = std::vector<plat_partition>{};
     h.devices = std::vector<plat_device>{{"pcib0", "", false, false}};
@@ -319,10 +331,9 @@ TEST_F(SystemReport, EverySectionHasItsFallback)
               (std::vector<std::string>{"LOADED MODULES:", "kernel 31457280 12 - Live 0xffffffff80200000", no}));
     ASSERT_GE(rows.size(), 8u);
     std::vector<std::string> tail(rows.end() - 8, rows.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"", "PARTITIONS:", "Name                 Size",
-                                              "-------------------- -------------------", "", "DEVICES:",
-                                              "NAME                 DRIVER",
-                                              "-------------------- -------------------"}))
+    EXPECT_EQ(tail, (std::vector<std::string>{
+                        "", "PARTITIONS:", "Name                 Size", "-------------------- -------------------", "",
+                        "DEVICES:", "NAME                 DRIVER", "-------------------- -------------------"}))
         << "no partitions, and no device listed, leave the tables' heads";
 }
 
@@ -330,7 +341,7 @@ TEST_F(SystemReport, EverySectionHasItsFallback)
 // further; "a" goes back up.
 TEST(SystemReportScrolling, StopsAtTheLastDevice)
 {
-    window_screen s{24, 80};  // the window: rows 5 to 18, 14 rows
+    window_screen s{24, 80}; // the window: rows 5 to 18, 14 rows
     fake_system(whole_host());
     s.keys({'s'});
     EXPECT_EQ(shown(s.exti)[0], boot_row());
@@ -383,4 +394,4 @@ TEST(SystemReportFirst, SharesSinceBootAndABootTimeAskedForUntilKnown)
     EXPECT_EXIT(first_reports(), ::testing::ExitedWithCode(0), "");
 }
 
-}  // namespace
+} // namespace

@@ -16,7 +16,7 @@ plat_passwd account(const std::string &name, std::uint32_t uid)
 }
 
 struct Window : ::testing::Test {
-    bars_screen s{24, 80};  // the window: rows 5 to 18, columns 15 to 64
+    bars_screen s{24, 80}; // the window: rows 5 to 18, columns 15 to 64
 
     void SetUp() override
     {
@@ -43,8 +43,8 @@ TEST_F(Window, SourceKeysOpenSwitchAndClose)
 {
     s.keys({'d'});
     ASSERT_NE(s.exti->refresh, nullptr);
-    EXPECT_EQ(shown(s.exti), (std::vector<std::string>{"NAME: alice", "HOME: /home/alice", "UID: 1000",
-                                                       "GID: 100", "SHELL: /bin/sh", "GECOS: alice the user"}));
+    EXPECT_EQ(shown(s.exti), (std::vector<std::string>{"NAME: alice", "HOME: /home/alice", "UID: 1000", "GID: 100",
+                                                       "SHELL: /bin/sh", "GECOS: alice the user"}));
     EXPECT_EQ(pad_attrs(s.exti->pad, 0, 0) & A_BOLD, A_BOLD) << "labels are bold";
     EXPECT_EQ(pad_attrs(s.exti->pad, 0, 6) & A_BOLD, 0u);
     EXPECT_NE(bars_screen::terminal_row(19).find(" <- -> [a]up [z]down "), std::string::npos)
@@ -107,9 +107,18 @@ TEST_F(Window, TheProcessReportScrollsToItsLastRowAndNoFurther)
     // Wider than the pad: cut there, one row like every other entry.
     files[12].path = "/var/log/" + std::string(200, 'x');
     fake_process({.pid = 1, .ppid = 0, .name = "init"});
-    fake_process({.pid = 42, .ppid = 1, .name = "job", .cmdline = fake_argv({"job", "--all"}), .uid = 7,
-                  .state = 'R', .start = 1700000000, .threads = 3, .vsize = 8 << 20, .rss = 5000,
-                  .exe = "/usr/bin/job", .files = files});
+    fake_process({.pid = 42,
+                  .ppid = 1,
+                  .name = "job",
+                  .cmdline = fake_argv({"job", "--all"}),
+                  .uid = 7,
+                  .state = 'R',
+                  .start = 1700000000,
+                  .threads = 3,
+                  .vsize = 8 << 20,
+                  .rss = 5000,
+                  .exe = "/usr/bin/job",
+                  .files = files});
     details_of(42);
 
     std::vector<std::string> rows = shown(s.exti);
@@ -194,11 +203,15 @@ TEST_F(Window, ALongValueIsCutOnACharacterAndStillEndsItsRow)
 {
     std::string cjk;
     for (int i = 0; i < 100; ++i)
-        cjk += "\xe4\xb8\xad";  // 300 bytes of double-width characters
+        cjk += "\xe4\xb8\xad"; // 300 bytes of double-width characters
     // 254 bytes and a character whose bytes straddle the cut at 255.
     std::string exe = "/" + std::string(253, 'e') + "\xe4\xb8\xad";
     fake_process({.pid = 1, .ppid = 0, .name = "init"});
-    fake_process({.pid = 42, .ppid = 1, .name = "job", .cmdline = fake_argv({"job"}), .exe = exe,
+    fake_process({.pid = 42,
+                  .ppid = 1,
+                  .name = "job",
+                  .cmdline = fake_argv({"job"}),
+                  .exe = exe,
                   .files = {{-1, PF_VNODE, PF_CDIR, "/" + cjk}}});
     details_of(42);
 
@@ -222,12 +235,12 @@ TEST_F(Window, EverySectionHasItsFallback)
     fake_process({.pid = 42, .ppid = 1, .name = "job", .files_unreadable = true});
     details_of(42);
     fake_process_gone(42);
-    s.keys({'a'});  // the process went while the window is open
+    s.keys({'a'}); // the process went while the window is open
     const std::string no = "Information unavailable.";
-    EXPECT_EQ(shown(s.exti), (std::vector<std::string>{"START: " + no, "EXE: " + no, "ROOT: " + no, "CWD: " + no,
-                                                       "CMDLINE: " + no, "", "STATUS:", no, "",
-                                                       "FILE DESCRIPTORS:", no}));
+    EXPECT_EQ(shown(s.exti),
+              (std::vector<std::string>{"START: " + no, "EXE: " + no, "ROOT: " + no, "CWD: " + no, "CMDLINE: " + no, "",
+                                        "STATUS:", no, "", "FILE DESCRIPTORS:", no}));
     EXPECT_EQ(s.exti->last_line, 10);
 }
 
-}  // namespace
+} // namespace

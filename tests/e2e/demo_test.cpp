@@ -50,4 +50,4 @@ TEST(Demo, ShowsLoginsAndTheirTreesAndLeavesNothingBehind)
     EXPECT_EQ(demo_leftovers(), before) << "the demo's files are gone";
 }
 
-}  // namespace
+} // namespace

@@ -23,7 +23,9 @@ std::string inside(const pty_term &t, int row)
 
 auto shows(int row, std::string text)
 {
-    return [row, text](const pty_term &t) { return inside(t, row) == text; };
+    return [row, text](const pty_term &t) {
+        return inside(t, row) == text;
+    };
 }
 
 class DetailWindow : public ::testing::Test {
@@ -43,8 +45,9 @@ protected:
 
     // root's login runs a job in /tmp. The job opens five descriptors of
     // its own, so its table is long enough to scroll however few it inherits.
-    login_sandbox box{{ssh_login("", {"cd /tmp && exec sleep 1004 5</dev/null 6</dev/null 7</dev/null 8</dev/null 9</dev/null"}),
-                       ssh_login()}};
+    login_sandbox box{
+        {ssh_login("", {"cd /tmp && exec sleep 1004 5</dev/null 6</dev/null 7</dev/null 8</dev/null 9</dev/null"}),
+         ssh_login()}};
     std::unique_ptr<pty_term> t;
 };
 
@@ -105,7 +108,8 @@ TEST_F(DetailWindow, AccountsProcessesScrollingAndClosing)
     ASSERT_TRUE(s.settle());
     EXPECT_EQ(inside(s, top + 7), "FD   TYPE    PATH");
     EXPECT_TRUE(inside(s, top + 8).starts_with("-1   vnode   /")) << inside(s, top + 8);
-    EXPECT_TRUE(inside(s, top + 12).starts_with("1    vnode   /dev/pts/")) << "the terminal the test holds\n" << s.dump();
+    EXPECT_TRUE(inside(s, top + 12).starts_with("1    vnode   /dev/pts/")) << "the terminal the test holds\n"
+                                                                           << s.dump();
     s.send("a");
     ASSERT_TRUE(s.wait_for(shows(top + 7, "FILE DESCRIPTORS:"))) << s.dump();
 
@@ -121,8 +125,7 @@ TEST_F(DetailWindow, AccountsProcessesScrollingAndClosing)
     s.send("d");
     ASSERT_TRUE(s.wait_for([](const pty_term &x) { return inside(x, top).starts_with("START: "); })) << s.dump();
     s.resize(40, 120);
-    ASSERT_TRUE(s.wait_for([](const pty_term &x) { return x.cell(bottom + 11, right + 21).text == "┘"; }))
-        << s.dump();
+    ASSERT_TRUE(s.wait_for([](const pty_term &x) { return x.cell(bottom + 11, right + 21).text == "┘"; })) << s.dump();
     ASSERT_TRUE(s.settle());
     EXPECT_EQ(s.cell(top - 1, left - 1).text, "┌");
     EXPECT_NE(s.row(bottom + 11).find(" <- -> [a]up [z]down "), std::string::npos) << s.dump();
@@ -135,4 +138,4 @@ TEST_F(DetailWindow, AccountsProcessesScrollingAndClosing)
     EXPECT_EQ(s.modes_now(), s.modes_before());
 }
 
-}  // namespace
+} // namespace

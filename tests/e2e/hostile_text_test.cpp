@@ -17,11 +17,12 @@ constexpr int term_white = 7;
 
 const std::string forged_row = "top\nsshd           root      pts/0  10.9.9.9            bash";
 const std::string overwrite = "x\rsshd           mallory   pts/9  evil.example.org    ";
-const std::string colours_and_bidi = "\x01\x05red\x10 \xe2\x80\xae" "desrever \xff\xfe\xe4\xb8\xad\xe6\x96\x87";
-const std::string long_line = "/usr/bin/" + std::string(121, 'L');  // 130 characters
+const std::string colours_and_bidi = "\x01\x05red\x10 \xe2\x80\xae"
+                                     "desrever \xff\xfe\xe4\xb8\xad\xe6\x96\x87";
+const std::string long_line = "/usr/bin/" + std::string(121, 'L'); // 130 characters
 
 const std::string cjk_host = "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97"
-                             "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97\xe4\xb8\xad";  // ten characters, twenty cells
+                             "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97\xe4\xb8\xad"; // ten characters, twenty cells
 
 // What a row shows, without the blanks at its end.
 std::string trimmed(std::string s)
@@ -40,8 +41,8 @@ TEST(HostileText, EveryRowStaysItsOwn)
 {
     if (std::string why = login_sandbox::unavailable(); !why.empty())
         GTEST_SKIP() << why;
-    login_sandbox box({console_login(forged_row), ssh_login(overwrite), ssh_login(colours_and_bidi),
-                       pane_login("", long_line)});
+    login_sandbox box(
+        {console_login(forged_row), ssh_login(overwrite), ssh_login(colours_and_bidi), pane_login("", long_line)});
     pty_term t(box.options());
     ASSERT_TRUE(box.started(t));
     // Each record names its stand-in's own terminal, as a login's record
@@ -50,14 +51,19 @@ TEST(HostileText, EveryRowStaysItsOwn)
                {1, "bob", box.line(1), "", false},
                {2, "jos\xc3\xa9", box.line(2), cjk_host, false},
                {3, "carol", box.line(3), "", false}});
-    auto tty = [&](int i) { return (box.line(i) + "      ").substr(0, 6) + " "; };
+    auto tty = [&](int i) {
+        return (box.line(i) + "      ").substr(0, 6) + " ";
+    };
 
     const std::vector<std::string> rows = {
         row("sh             alice     " + tty(0) + "                    ",
             "top?sshd           root      pts/0  10.9.9.9            bash 1000"),
         row("sshd           bob       " + tty(1) + "                    ", "x?sshd           mallory   pts/9"),
-        "sshd           jos\xc3\xa9      " + tty(2) + "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97"
-        "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97  ??" "red? ?desrever ??" "\xe4\xb8\xad\xe6\x96\x87 1000",
+        "sshd           jos\xc3\xa9      " + tty(2) +
+            "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97"
+            "\xe4\xb8\xad\xe6\x96\x87\xe5\xad\x97  ??"
+            "red? ?desrever ??"
+            "\xe4\xb8\xad\xe6\x96\x87 1000",
         row("sh             carol     " + tty(3) + "                    ", long_line),
     };
     auto shown = [&](const pty_term &s) {
@@ -81,11 +87,10 @@ TEST(HostileText, EveryRowStaysItsOwn)
         for (int c = 0; c < t.cols(); ++c) {
             term_cell cell = t.cell(r, c);
             if (cell.text.empty())
-                continue;  // the right half of a double-width character
-            EXPECT_TRUE(cell.bold && cell.fg == term_white && cell.bg == term_black && !cell.reverse &&
-                        !cell.underline)
+                continue; // the right half of a double-width character
+            EXPECT_TRUE(cell.bold && cell.fg == term_white && cell.bg == term_black && !cell.reverse && !cell.underline)
                 << "row " << r << " column " << c;
         }
 }
 
-}  // namespace
+} // namespace

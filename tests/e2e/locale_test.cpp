@@ -46,4 +46,4 @@ TEST(Locale, NumbersKeepTheirPointUnderADecimalCommaLocale)
     std::filesystem::remove_all(dir);
 }
 
-}  // namespace
+} // namespace

@@ -43,8 +43,14 @@ TEST(LoginLock, ANamedPipeForTheFileHoldsNothingUp)
     if (std::string why = login_sandbox::unavailable(); !why.empty())
         GTEST_SKIP() << why;
     term_options opt;
-    opt.prefix = {"unshare", "-m", "--propagation", "private", "sh", "-c",
-                  "mount -t tmpfs tmpfs /run && mkfifo /run/utmp && exec \"$@\"", "sh"};
+    opt.prefix = {"unshare",
+                  "-m",
+                  "--propagation",
+                  "private",
+                  "sh",
+                  "-c",
+                  "mount -t tmpfs tmpfs /run && mkfifo /run/utmp && exec \"$@\"",
+                  "sh"};
     pty_term t(opt);
     ASSERT_TRUE(t.wait_for([](const pty_term &s) { return vigil_drawn(s) && s.row(0).starts_with("0 users: "); }))
         << t.dump();

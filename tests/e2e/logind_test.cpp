@@ -43,7 +43,9 @@ TEST(Logind, SessionsAreTheLoginsWhereThereIsNoFile)
         {.id = "9", .proc = 2, .uid = 0},
         {.id = "12", .proc = 2, .uid = 4321, .display = ":0"},
     });
-    auto tty = [&](int i) { return (box.line(i) + "      ").substr(0, 6) + " "; };
+    auto tty = [&](int i) {
+        return (box.line(i) + "      ").substr(0, 6) + " ";
+    };
     const std::vector<std::string> rows = {
         "sshd           root      " + tty(0) + "192.0.2.7           vim notes 1000",
         "sh             daemon    " + tty(1) + "                    sleep-on-tty1 1000",
@@ -85,4 +87,4 @@ TEST(Logind, TheLoginFileStaysTheSourceWhereItExists)
     EXPECT_EQ(t.row(0).substr(0, 42), "1 users: 1 local, 0 telnet, 0 ssh, 0 other") << t.dump();
 }
 
-}  // namespace
+} // namespace

@@ -32,7 +32,9 @@ int row_of(const pty_term &t, const std::string &text)
 
 auto bar_on(const std::string &text)
 {
-    return [text](const pty_term &t) { return bar_row(t) >= 0 && bar_row(t) == row_of(t, text); };
+    return [text](const pty_term &t) {
+        return bar_row(t) >= 0 && bar_row(t) == row_of(t, text);
+    };
 }
 
 class ProcessTree : public ::testing::Test {
@@ -90,22 +92,23 @@ TEST_F(ProcessTree, ALoginsTreeFromEnterToLogout)
 
     // Line numbers and the owner column.
     s.send("lo");
-    ASSERT_TRUE(s.wait_for([](const pty_term &x) { return x.row(3).starts_with("   1 ") && x.row(3).find(" root ") != std::string::npos; }))
-        << s.dump();
+    ASSERT_TRUE(s.wait_for([](const pty_term &x) {
+        return x.row(3).starts_with("   1 ") && x.row(3).find(" root ") != std::string::npos;
+    })) << s.dump();
     s.send("lo");
 
     // Search finds a child; Ctrl+K ends it. The bar goes to the last line
     // below it, and when the child's line goes at a tick the bar stays on
     // the process it is on.
-    s.send("/^sleep 1001");  // the login's own command line names it too
+    s.send("/^sleep 1001"); // the login's own command line names it too
     ASSERT_TRUE(s.wait_for(bar_on("- sleep 1001"))) << s.dump();
-    s.send("\x1b");  // alone, or it would make the next key a Meta key
+    s.send("\x1b"); // alone, or it would make the next key a Meta key
     ASSERT_TRUE(s.wait_for_text(tree_help, s.rows() - 1));
     s.send("\x0b");
     ASSERT_TRUE(s.wait_for([](const pty_term &x) {
         return x.row(1).find("Signal 9 was sent to process") != std::string::npos;
     })) << s.dump();
-    s.send("\x1b[F");  // End
+    s.send("\x1b[F"); // End
     ASSERT_TRUE(s.wait_for(bar_on("RED"))) << s.dump();
     ASSERT_TRUE(s.wait_for([](const pty_term &x) { return row_of(x, "- sleep 1001") < 0; })) << s.dump();
     ASSERT_TRUE(s.wait_for_text("4 tasks: 0 running, 4 sleeping", 1)) << s.dump();
@@ -117,7 +120,7 @@ TEST_F(ProcessTree, ALoginsTreeFromEnterToLogout)
     ASSERT_TRUE(s.wait_for_text("tasks: 1 running", 1)) << s.dump();
     EXPECT_TRUE(bar_on("RED")(s)) << s.dump();
     EXPECT_EQ(s.row(s.rows() - 1), tree_help);
-    s.send("\x1b[H");  // Home
+    s.send("\x1b[H"); // Home
     ASSERT_TRUE(s.wait_for([](const pty_term &x) { return bar_row(x) == 3 && x.row(3).starts_with("    1   - "); }))
         << s.dump();
     s.send("\x0b");
@@ -126,8 +129,9 @@ TEST_F(ProcessTree, ALoginsTreeFromEnterToLogout)
     // Enter brings the user list back over the tree's rectangle, its bar
     // where it was.
     s.send("\r");
-    ASSERT_TRUE(s.wait_for([](const pty_term &x) { return x.row(4).empty() && x.row(3).find("alice") != std::string::npos; }))
-        << s.dump();
+    ASSERT_TRUE(s.wait_for([](const pty_term &x) {
+        return x.row(4).empty() && x.row(3).find("alice") != std::string::npos;
+    })) << s.dump();
     EXPECT_EQ(bar_row(s), 3);
     EXPECT_TRUE(s.wait_for_text("[ENT]proc all[t]ree [d]etails [s]ysinfo", s.rows() - 1));
     EXPECT_EQ(s.row(1), "");
@@ -151,7 +155,7 @@ TEST_F(ProcessTree, ALoginsTreeFromEnterToLogout)
     s.send("t");
     ASSERT_TRUE(s.wait_for([](const pty_term &x) { return bar_row(x) == 3 && x.row(3).starts_with("    1   - "); }))
         << s.dump();
-    s.send("\x1b[B");  // Down
+    s.send("\x1b[B"); // Down
     ASSERT_TRUE(s.wait_for([](const pty_term &x) { return bar_row(x) == 4; })) << s.dump();
 
     s.send("\rq");
@@ -159,4 +163,4 @@ TEST_F(ProcessTree, ALoginsTreeFromEnterToLogout)
     EXPECT_EQ(s.modes_now(), s.modes_before());
 }
 
-}  // namespace
+} // namespace

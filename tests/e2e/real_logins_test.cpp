@@ -63,7 +63,8 @@ protected:
     void shows(const std::string &head, const std::string &fg, bool as_w = true)
     {
         ASSERT_TRUE(t->wait_for([&](const pty_term &s) { return fg_of(row_of(s, head)) == fg; }, 15s))
-            << head << " ... " << fg << "\n" << t->dump();
+            << head << " ... " << fg << "\n"
+            << t->dump();
         if (as_w) {
             EXPECT_EQ(w_for(logins->w(*t), line_of(row_of(*t, head))), fg) << t->dump();
         }
@@ -118,7 +119,8 @@ TEST_F(RealLogins, Console)
     logins->type("tty", "sleep 556\r");
     shows("sh             alice     ", "sleep 556");
     EXPECT_TRUE(t->wait_for_text("1 users: 1 local, 0 telnet, 0 ssh, 0 other", 0));
-    logins->type("tty", "\x03" "exit\r");
+    logins->type("tty", "\x03"
+                        "exit\r");
     ends("sh             alice");
     EXPECT_TRUE(t->wait_for_text("0 users: 0 local, 0 telnet, 0 ssh, 0 other", 0));
 }
@@ -131,7 +133,8 @@ TEST_F(RealLogins, Telnet)
     logins->type("net", "sleep 558\r");
     shows("telnetd        alice     ", "sleep 558");
     EXPECT_TRUE(t->wait_for_text("1 users: 0 local, 1 telnet, 0 ssh, 0 other", 0));
-    logins->type("net", "\x03" "exit\r");
+    logins->type("net", "\x03"
+                        "exit\r");
     ends("telnetd");
     EXPECT_TRUE(t->wait_for_text("0 users: 0 local, 0 telnet, 0 ssh, 0 other", 0));
 }
@@ -158,7 +161,7 @@ TEST_F(RealLogins, HiddenFromAnOrdinaryUser)
     logins->ssh("cmd", "sleep 559");
     ASSERT_TRUE(t->wait_for_text("can't access   alice     ", 3, 15s)) << t->dump();
     EXPECT_TRUE(t->wait_for_text("1 users: 0 local, 0 telnet, 0 ssh, 1 other", 0));
-    t->run_for(3500ms);  // a tick later it is still there
+    t->run_for(3500ms); // a tick later it is still there
     EXPECT_TRUE(t->row(3).starts_with("can't access   alice     ")) << t->dump();
     logins->type("cmd", "\x03");
     ends("can't access");

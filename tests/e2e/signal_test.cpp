@@ -31,7 +31,7 @@ const ending endings[] = {
     {"Sigpoll", SIGPOLL},
     {"Sigpwr", SIGPWR},
     {"Sigstkflt", SIGSTKFLT},
-    {"Sigrtmin", 0},  // SIGRTMIN is not a constant
+    {"Sigrtmin", 0}, // SIGRTMIN is not a constant
     {"Sigabrt", SIGABRT},
     {"Sigsegv", SIGSEGV},
     {"Sigbus", SIGBUS},

@@ -56,8 +56,7 @@ bool device_row(const std::string &row)
 // add up to 100 give or take the rounding, or are all 0.0.
 bool shares_line(const std::string &row)
 {
-    static const std::regex line(
-        R"(CPU: (\d+\.\d)% user (\d+\.\d)% sys (\d+\.\d)% nice (\d+\.\d)% idle)");
+    static const std::regex line(R"(CPU: (\d+\.\d)% user (\d+\.\d)% sys (\d+\.\d)% nice (\d+\.\d)% idle)");
     std::smatch m;
     if (!std::regex_match(row, m, line))
         return false;
@@ -81,8 +80,7 @@ TEST(SystemReport, BootDateScrollingTheTickAndEscape)
     ASSERT_TRUE(t.wait_for(vigil_drawn)) << t.dump();
 
     t.send("s");
-    ASSERT_TRUE(t.wait_for([](const pty_term &x) { return inside(x, top).starts_with("BOOT TIME: "); }))
-        << t.dump();
+    ASSERT_TRUE(t.wait_for([](const pty_term &x) { return inside(x, top).starts_with("BOOT TIME: "); })) << t.dump();
     ASSERT_TRUE(t.settle());
     std::time_t when = boot;
     std::string date = std::asctime(std::gmtime(&when));
@@ -97,9 +95,9 @@ TEST(SystemReport, BootDateScrollingTheTickAndEscape)
     // The shares since boot, then a tick later the shares of those three
     // seconds: a busy, shared machine never gives the same four figures.
     ASSERT_TRUE(t.wait_for(
-        [&](const pty_term &x) { return shares_line(inside(x, top + 1)) && inside(x, top + 1) != first_shares; },
-        8s))
-        << "still " << first_shares << "\n" << t.dump();
+        [&](const pty_term &x) { return shares_line(inside(x, top + 1)) && inside(x, top + 1) != first_shares; }, 8s))
+        << "still " << first_shares << "\n"
+        << t.dump();
 
     // "z" until the view stops moving: the last row of DEVICES is then on
     // the window's bottom row.
@@ -137,4 +135,4 @@ TEST(SystemReport, BootDateScrollingTheTickAndEscape)
     EXPECT_EQ(t.wait_exit(), 0);
 }
 
-}  // namespace
+} // namespace

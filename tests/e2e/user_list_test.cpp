@@ -224,8 +224,7 @@ TEST_F(UserList, EnterHandsTheRectangleOverAndBack)
 
     t->send("\r");
     EXPECT_TRUE(t->wait_for([](const pty_term &s) {
-        return rows_are({alice_row, longname_row, bob_row})(s) && bar_row(s) == 4 &&
-               s.row(s.rows() - 1) == help_text;
+        return rows_are({alice_row, longname_row, bob_row})(s) && bar_row(s) == 4 && s.row(s.rows() - 1) == help_text;
     })) << t->dump();
 }
 

@@ -12,7 +12,7 @@
 
 namespace {
 
-const std::string zhong = "\xe4\xb8\xad";  // 中, and 文 with an acute accent on every second row
+const std::string zhong = "\xe4\xb8\xad"; // 中, and 文 with an acute accent on every second row
 const std::string wen[] = {"\xe6\x96\x87", "\xe6\x96\x87\xcc\x81"};
 const std::string ch[] = {zhong, zhong + "\xcc\x81"};
 
@@ -104,4 +104,4 @@ TEST(WideUnderFrame, StaysWholeThroughOpeningResizingAndClosing)
         EXPECT_EQ(s.row(r).find("│"), std::string::npos) << "row " << r << "\n" << s.dump();
 }
 
-}  // namespace
+} // namespace

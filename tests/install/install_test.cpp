@@ -45,8 +45,8 @@ run_result run(const std::vector<std::string> &argv, const std::vector<std::stri
         std::string_view name = var.substr(0, var.find('='));
         bool replaced = false;
         for (const auto &v : env)
-            replaced = replaced || (v.size() > name.size() && v.compare(0, name.size(), name) == 0 &&
-                                    v[name.size()] == '=');
+            replaced =
+                replaced || (v.size() > name.size() && v.compare(0, name.size(), name) == 0 && v[name.size()] == '=');
         if (!replaced)
             vars.emplace_back(var);
     }

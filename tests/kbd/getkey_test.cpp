@@ -84,12 +84,8 @@ TEST_F(KbdCalls, ReadResultsWithNothingBuffered)
         step result;
         int key;
     } cases[] = {
-        {end_of_input(), KBD_EOF},
-        {nothing(EAGAIN), KBD_NONE},
-        {nothing(EWOULDBLOCK), KBD_NONE},
-        {nothing(EINTR), KBD_NONE},
-        {dead(EIO), KBD_EOF},
-        {dead(EBADF), KBD_EOF},
+        {end_of_input(), KBD_EOF},  {nothing(EAGAIN), KBD_NONE}, {nothing(EWOULDBLOCK), KBD_NONE},
+        {nothing(EINTR), KBD_NONE}, {dead(EIO), KBD_EOF},        {dead(EBADF), KBD_EOF},
     };
     for (auto &c : cases) {
         start();

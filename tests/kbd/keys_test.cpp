@@ -252,7 +252,7 @@ TEST_F(KbdKeys, PrivatePrefixesAndReports)
         {"ESC [ [ L", {KBD_F(12)}},
         {"ESC [ [ 2 A", {0x1120}},
         {"ESC [ [ Z", {}},
-        {"ESC [ [ @", {}},  // below 'A' is no key either: not Enter, not a stray code
+        {"ESC [ [ @", {}}, // below 'A' is no key either: not Enter, not a stray code
         {"ESC [ [ !", {}},
         // one prefix only, and a doubled ESC counts as one
         {"ESC [ ? ?", {0x205B, '?', '?'}},

@@ -31,7 +31,9 @@ struct BlockingStdin : testing::Test {
         to_stdin = p[1];
         ASSERT_EQ(fcntl(0, F_GETFL) & O_NONBLOCK, 0);
         struct sigaction sa {};
-        sa.sa_handler = [](int) { woken = 1; };
+        sa.sa_handler = [](int) {
+            woken = 1;
+        };
         sigaction(SIGALRM, &sa, &old_alarm);
         woken = 0;
         itimerval every{{0, 500'000}, {0, 500'000}};

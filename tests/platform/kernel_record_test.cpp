@@ -36,7 +36,7 @@ kproc_fields sshd_child()
     return f;
 }
 
-}  // namespace
+} // namespace
 
 TEST(KernelRecord, ProcessesBecomeRecords)
 {
@@ -59,11 +59,16 @@ TEST(KernelRecord, ProcessesBecomeRecords)
         {"a state vigil does not know", [](kproc_fields &f) { f.stat = 9; }, '?', 0, 4300, 1700000000},
         // The kernel leaves 0 where there is no terminal; pid 0 is the
         // kernel itself and must never be asked about.
-        {"a daemon", [](kproc_fields &f) { f.kiflag = 0; f.tpgid = 0; }, 'S', PS_SLEEPING, -1, 1700000000},
-        {"a group number left behind without the terminal flag", [](kproc_fields &f) { f.kiflag = 0x2; },
+        {"a daemon",
+         [](kproc_fields &f) {
+             f.kiflag = 0;
+             f.tpgid = 0;
+         },
          'S', PS_SLEEPING, -1, 1700000000},
-        {"a terminal without a foreground group", [](kproc_fields &f) { f.tpgid = KPROC_NO_PID; },
-         'S', PS_SLEEPING, -1, 1700000000},
+        {"a group number left behind without the terminal flag", [](kproc_fields &f) { f.kiflag = 0x2; }, 'S',
+         PS_SLEEPING, -1, 1700000000},
+        {"a terminal without a foreground group", [](kproc_fields &f) { f.tpgid = KPROC_NO_PID; }, 'S', PS_SLEEPING, -1,
+         1700000000},
         {"a terminal flag with no group", [](kproc_fields &f) { f.tpgid = 0; }, 'S', PS_SLEEPING, -1, 1700000000},
         // A record the kernel did not fill in has no start to show.
         {"a record without a start", [](kproc_fields &f) { f.start_sec = 0; }, 'S', PS_SLEEPING, 4300, -1},
@@ -136,11 +141,11 @@ TEST(KernelRecord, OpenFileEntries)
         int fd, type, uflags;
     } const cases[] = {
         {KFD_TEXT, KFT_VNODE, "/bin/sh", -1, PF_VNODE, PF_TEXT},
-        {-6, KFT_VNODE, "/dev/pts/3", -1, PF_VNODE, 0},  // the terminal: a use not kept
+        {-6, KFT_VNODE, "/dev/pts/3", -1, PF_VNODE, 0}, // the terminal: a use not kept
         {KFD_CWD, KFT_VNODE, "/home/ann", -1, PF_VNODE, PF_CDIR},
         {KFD_ROOT, KFT_VNODE, "/", -1, PF_VNODE, PF_RDIR},
-        {-3, KFT_VNODE, "/jails/www", -1, PF_VNODE, 0},  // a jail's directory
-        {0, 10, "/dev/pts/3", 0, PF_OTHER, 0},           // a pseudo-terminal has a type of its own
+        {-3, KFT_VNODE, "/jails/www", -1, PF_VNODE, 0}, // a jail's directory
+        {0, 10, "/dev/pts/3", 0, PF_OTHER, 0},          // a pseudo-terminal has a type of its own
         {3, KFT_SOCKET, "", 3, PF_SOCKET, 0},
         {4, KFT_PIPE, "", 4, PF_PIPE, 0},
         {5, KFT_FIFO, "/tmp/f", 5, PF_FIFO, 0},
@@ -196,15 +201,14 @@ TEST(KernelRecord, ProcessorCountersOfThePresentProcessors)
     EXPECT_EQ(cpu_counter_count(0), 5u);
     EXPECT_EQ(cpu_counter_count(-1), 0u);
     const std::vector<long> flat{
-        10, 0, 20, 1, 900,   // cpu 0
-        0, 0, 0, 0, 0,       // no processor 1
-        30, 2, 40, 0, 800,   // cpu 2
-        0, 0, 0, 0, 700,     // cpu 3, idle since boot
+        10, 0, 20, 1, 900, // cpu 0
+        0,  0, 0,  0, 0,   // no processor 1
+        30, 2, 40, 0, 800, // cpu 2
+        0,  0, 0,  0, 700, // cpu 3, idle since boot
     };
     std::vector<plat_cpu_counters> out;
     ASSERT_TRUE(split_cpu_counters(flat.data(), flat.size(), 3, out));
-    EXPECT_EQ(out, (std::vector<plat_cpu_counters>{
-                       {10, 0, 20, 1, 900}, {30, 2, 40, 0, 800}, {0, 0, 0, 0, 700}}));
+    EXPECT_EQ(out, (std::vector<plat_cpu_counters>{{10, 0, 20, 1, 900}, {30, 2, 40, 0, 800}, {0, 0, 0, 0, 700}}));
     // Fewer asked for than present: the first ones.
     ASSERT_TRUE(split_cpu_counters(flat.data(), flat.size(), 1, out));
     EXPECT_EQ(out, (std::vector<plat_cpu_counters>{{10, 0, 20, 1, 900}}));

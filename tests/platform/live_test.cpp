@@ -52,7 +52,8 @@ struct cat_child {
         // Until exec has finished the child shows our name, then for a
         // moment cat's name with an empty argument vector.
         char raw[8];
-        for (int i = 0; i < 5000 && (std::string(get_name(pid)) != "cat" || plat_cmdline(pid, raw, sizeof raw) <= 0); ++i)
+        for (int i = 0; i < 5000 && (std::string(get_name(pid)) != "cat" || plat_cmdline(pid, raw, sizeof raw) <= 0);
+             ++i)
             usleep(1000);
     }
     cat_child(const cat_child &) = delete;
@@ -337,4 +338,4 @@ TEST_F(ProcRoot, FixtureTree)
     std::free(recs);
 }
 
-}  // namespace
+} // namespace

@@ -197,4 +197,4 @@ TEST_F(LoginFile, FieldsFilledToTheirWidth)
     EXPECT_EQ(v[0].pid, 77);
 }
 
-}  // namespace
+} // namespace

@@ -30,14 +30,12 @@ namespace {
 // be looked at. It holds only what setup opens: whatever it inherits is
 // closed first, so its descriptor table is exactly setup's. Killed and
 // reaped on the way out; a child that fails its setup exits without a word.
-template <typename Report>
-struct posed_child {
+template <typename Report> struct posed_child {
     pid_t pid = -1;
     Report report{};
     bool ready = false;
 
-    template <typename Setup>
-    explicit posed_child(Setup setup)
+    template <typename Setup> explicit posed_child(Setup setup)
     {
         int p[2];
         if (pipe2(p, O_CLOEXEC) != 0)
@@ -174,8 +172,8 @@ TEST_F(ProcFiles, ChildEntryByEntry)
         // the root and the working directory differ from ours and each other.
         r.rooted = chroot(dir.c_str()) == 0;
         return chdir(r.rooted ? "/sub" : sub.c_str()) == 0 && r.null >= 0 && r.data >= 0 && r.sock >= 0 &&
-               r.epoll >= 0 && r.memfd >= 0 && r.event >= 0 && r.dir >= 0 && r.high == 700 && (r.fifo >= 0) == have_fifo &&
-               (r.shm >= 0) == have_shm;
+               r.epoll >= 0 && r.memfd >= 0 && r.event >= 0 && r.dir >= 0 && r.high == 700 &&
+               (r.fifo >= 0) == have_fifo && (r.shm >= 0) == have_shm;
     });
     if (have_shm)
         unlink(shm.c_str());
@@ -367,4 +365,4 @@ TEST(PasswordByName, RootAndNobodyElse)
     EXPECT_FALSE(plat_user_by_name(nullptr, none));
 }
 
-}  // namespace
+} // namespace

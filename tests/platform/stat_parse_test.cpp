@@ -28,13 +28,13 @@ TEST(StatLine, Fields)
         long threads;
         unsigned long long start, vsize, rss;
     } const cases[] = {
-        {"a plain process", stat_line("4242 (bash)", 'S', 4000, 4242, 1, 98765, 8806400, 1300),
-         4242, 4000, 4242, 'S', "bash", 1, 98765, 8806400, 1300ull * 4096},
-        {"spaces and parentheses in the name", stat_line("77 (tmux: server) (x)", 'R', 1, -1, 2, 5, 10, 1),
-         77, 1, -1, 'R', "tmux: server) (x", 2, 5, 10, 4096},
+        {"a plain process", stat_line("4242 (bash)", 'S', 4000, 4242, 1, 98765, 8806400, 1300), 4242, 4000, 4242, 'S',
+         "bash", 1, 98765, 8806400, 1300ull * 4096},
+        {"spaces and parentheses in the name", stat_line("77 (tmux: server) (x)", 'R', 1, -1, 2, 5, 10, 1), 77, 1, -1,
+         'R', "tmux: server) (x", 2, 5, 10, 4096},
         {"an empty name", stat_line("78 ()", 'D', 1, -1, 1, 5, 10, 1), 78, 1, -1, 'D', "", 1, 5, 10, 4096},
-        {"a zombie", stat_line("4321 (defunct)", 'Z', 4242, -1, 1, 99000, 0, 0),
-         4321, 4242, -1, 'Z', "defunct", 1, 99000, 0, 0},
+        {"a zombie", stat_line("4321 (defunct)", 'Z', 4242, -1, 1, 99000, 0, 0), 4321, 4242, -1, 'Z', "defunct", 1,
+         99000, 0, 0},
         {"a kernel thread", stat_line("2 (kthreadd)", 'S', 0, -1, 1, 2, 0, 0), 2, 0, -1, 'S', "kthreadd", 1, 2, 0, 0},
         {"a name longer than the record keeps", stat_line("9 (" + std::string(100, 'n') + ")", 'S', 1, -1, 1, 1, 1, 1),
          9, 1, -1, 'S', std::string(63, 'n'), 1, 1, 1, 4096},
@@ -63,7 +63,7 @@ TEST(StatLine, GroupAndTerminal)
 {
     struct {
         const char *what;
-        const char *fields;  // pgrp, session, tty_nr
+        const char *fields; // pgrp, session, tty_nr
         int pgrp;
         std::uint64_t tty;
     } const cases[] = {
@@ -91,10 +91,17 @@ TEST(StatLine, KernelStatesFoldIntoTheShownLetters)
     struct {
         char kernel, shown;
         int code;
-    } const fold[] = {{'R', 'R', PS_RUNNING}, {'S', 'S', PS_SLEEPING}, {'I', 'S', PS_SLEEPING},
-                      {'D', 'D', PS_SLEEPING}, {'Z', 'Z', PS_ZOMBIE},   {'X', 'Z', PS_ZOMBIE},
-                      {'T', 'T', PS_STOPPED},  {'t', 'T', PS_STOPPED},  {'W', '?', 0},
-                      {'P', '?', 0},           {'K', '?', 0}};
+    } const fold[] = {{'R', 'R', PS_RUNNING},
+                      {'S', 'S', PS_SLEEPING},
+                      {'I', 'S', PS_SLEEPING},
+                      {'D', 'D', PS_SLEEPING},
+                      {'Z', 'Z', PS_ZOMBIE},
+                      {'X', 'Z', PS_ZOMBIE},
+                      {'T', 'T', PS_STOPPED},
+                      {'t', 'T', PS_STOPPED},
+                      {'W', '?', 0},
+                      {'P', '?', 0},
+                      {'K', '?', 0}};
     for (const auto &f : fold) {
         proc_rec r{};
         std::uint64_t ticks = 0;
@@ -110,10 +117,10 @@ TEST(StatLine, MalformedLinesAreRefused)
     const std::string bad[] = {
         "",
         "5 (p",
-        good.substr(0, 40),                              // cut short
-        stat_line("x (p)", 'S', 1, -1, 1, 1, 1, 1),      // no pid
-        std::string(good).replace(6, 1, "SS"),           // a state of two letters
-        std::string(good).replace(8, 1, "one"),          // a parent that is no number
+        good.substr(0, 40),                         // cut short
+        stat_line("x (p)", 'S', 1, -1, 1, 1, 1, 1), // no pid
+        std::string(good).replace(6, 1, "SS"),      // a state of two letters
+        std::string(good).replace(8, 1, "one"),     // a parent that is no number
     };
     for (const std::string &line : bad) {
         proc_rec r{};
@@ -134,4 +141,4 @@ TEST(StatusText, EffectiveUid)
     EXPECT_FALSE(parse_status_uid(head + "Uid:\t1000\n", uid));
 }
 
-}  // namespace
+} // namespace

@@ -369,4 +369,4 @@ TEST_F(SystemFacts, MalformedLines)
     EXPECT_EQ(plat_max_files(), -1);
 }
 
-}  // namespace
+} // namespace

@@ -61,8 +61,7 @@ TEST_F(SystemLive, MemoryAndFiles)
     EXPECT_GT(m.active + m.inactive, 0u);
     EXPECT_GT(m.physmem, 0u);
     EXPECT_GE(m.realmem, m.physmem);
-    EXPECT_EQ(m.physmem / static_cast<std::uint64_t>(m.page_size),
-              static_cast<std::uint64_t>(sysconf(_SC_PHYS_PAGES)));
+    EXPECT_EQ(m.physmem / static_cast<std::uint64_t>(m.page_size), static_cast<std::uint64_t>(sysconf(_SC_PHYS_PAGES)));
     std::uint32_t total = 0, used = 0;
     ASSERT_TRUE(plat_swap_info(total, used));
     EXPECT_LE(used, total);
@@ -136,4 +135,4 @@ TEST_F(SystemLive, DevicesMatchTheDriversTheyAreBoundTo)
         EXPECT_EQ(fresh[i].name + " " + fresh[i].driver, devs[i].name + " " + devs[i].driver);
 }
 
-}  // namespace
+} // namespace

@@ -12,18 +12,14 @@ TEST(OwnerNames, MadeOnceFromThePasswordDatabase)
     fake_reset();
     owner_reset();
     fake_user(1000, "alice");
-    fake_user(1032, "averylongname");  // the same bucket as 1000
+    fake_user(1032, "averylongname"); // the same bucket as 1000
     fake_user(7, "exactly8");
     struct {
         std::uint32_t uid;
         const char *want;
     } const cases[] = {
-        {1000, "alice"},
-        {1032, "averylon"},
-        {7, "exactly8"},
-        {77777, "77777"},
-        {4294967295u, "-1"},
-        {2147483648u, "-2147483648"},
+        {1000, "alice"},  {1032, "averylon"},  {7, "exactly8"},
+        {77777, "77777"}, {4294967295u, "-1"}, {2147483648u, "-2147483648"},
     };
     for (const auto &c : cases)
         EXPECT_STREQ(get_owner_name(c.uid), c.want) << "uid " << c.uid;
@@ -39,4 +35,4 @@ TEST(OwnerNames, MadeOnceFromThePasswordDatabase)
     EXPECT_EQ(fake_user_lookups(), 6);
 }
 
-}  // namespace
+} // namespace

@@ -76,8 +76,9 @@ TEST_F(TreeView, ALoginsTreeItsCountsAndItsColumns)
     EXPECT_EQ(row(6), "  102 T    `- vi notes");
     EXPECT_EQ(row(7), "");
     EXPECT_EQ(row(1), "4 tasks: 1 running, 2 sleeping, 1 stopped");
-    EXPECT_EQ(row(23), std::string("[ENT]users all[t]ree [d]etails [o]wner [s]ysinfo [l]ine-numbers [^t]ERM [/]search")
-                           .substr(0, 80));
+    EXPECT_EQ(
+        row(23),
+        std::string("[ENT]users all[t]ree [d]etails [o]wner [s]ysinfo [l]ine-numbers [^t]ERM [/]search").substr(0, 80));
     // The state column's colours: red for running, red on cyan for stopped.
     EXPECT_EQ(pad_pair(s.ptree->pad, 2, 6), 5);
     EXPECT_EQ(pad_pair(s.ptree->pad, 3, 6), 7);
@@ -114,15 +115,15 @@ TEST_F(TreeView, TheBarFollowsItsProcessAsLinesComeAndGo)
 {
     s.keys({'t', KBD_END});
     EXPECT_EQ(barred(s), 50);
-    proc(60, 50, "new child");         // a line below the bar comes
-    proc(40, 1, "newer one");          // and one above it
+    proc(60, 50, "new child"); // a line below the bar comes
+    proc(40, 1, "newer one");  // and one above it
     s.tick();
     EXPECT_EQ(barred(s), 50);
-    fake_process_gone(103);            // a line above goes
+    fake_process_gone(103); // a line above goes
     s.tick();
     EXPECT_EQ(barred(s), 50);
-    fake_process_gone(50);             // the barred process itself goes:
-    fake_process_gone(60);             // the bar keeps its row
+    fake_process_gone(50); // the barred process itself goes:
+    fake_process_gone(60); // the bar keeps its row
     s.tick();
     EXPECT_NE(barred(s), 0);
 
@@ -135,7 +136,7 @@ TEST_F(TreeView, TheBarFollowsItsProcessAsLinesComeAndGo)
     EXPECT_EQ(row(3), "User has logged out");
     EXPECT_EQ(row(1), "0 tasks: 0 running, 0 sleeping");
     EXPECT_EQ(barred(s), 0);
-    s.keys({KBD_CTRL | 'K'});  // nobody to signal: nothing said
+    s.keys({KBD_CTRL | 'K'}); // nobody to signal: nothing said
     EXPECT_EQ(row(1), "0 tasks: 0 running, 0 sleeping");
 }
 
@@ -149,7 +150,7 @@ TEST_F(TreeView, SignalsReachOnlyTheProcessOnScreen)
     fake_process({.pid = getpid(), .ppid = 1, .name = "vigil", .cmdline = fake_argv({"vigil"}), .start_id = 7});
     s.keys({'t'});
     EXPECT_EQ(barred(s), 1);
-    s.keys({KBD_CTRL | 'K', 'K', KBD_TAB});  // process 1, then keys that are no signal
+    s.keys({KBD_CTRL | 'K', 'K', KBD_TAB}); // process 1, then keys that are no signal
     EXPECT_EQ(row(1), "8 tasks: 1 running, 6 sleeping, 1 stopped   Can't send signal 9 to process 1");
 
     auto bar_on = [&](int pid) {
@@ -187,9 +188,9 @@ TEST_F(TreeView, SearchGoesBothWaysAndSeesOwnersOnlyWhenShown)
     proc(103, 101, "make", 'R', 1001);
     s.keys({KBD_ENTER, '/', 'm', 'a'});
     EXPECT_EQ(barred(s), 103);
-    s.keys({KBD_ENTER});  // no match after the bar: round from the top
+    s.keys({KBD_ENTER}); // no match after the bar: round from the top
     EXPECT_EQ(barred(s), 103);
-    s.keys({KBD_BS, KBD_BS, '1', '0', '1'});  // a pid, above the bar: typing searches on from the bar only
+    s.keys({KBD_BS, KBD_BS, '1', '0', '1'}); // a pid, above the bar: typing searches on from the bar only
     EXPECT_EQ(barred(s), 103);
     s.keys({KBD_ENTER});
     EXPECT_EQ(barred(s), 101);
@@ -285,4 +286,4 @@ TEST(TreeViewLarge, PagingShowsTheRightRowsAndReadsOnlyThem)
     EXPECT_LE(fake_cmdline_reads() - before, 20) << "a tick reads the rows in view too";
 }
 
-}  // namespace
+} // namespace

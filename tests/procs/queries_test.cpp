@@ -103,11 +103,26 @@ TEST_F(Queries, ForegroundOfALoginsLine)
     constexpr std::uint64_t pts = 0x8800;
     fake_process({.pid = 100, .ppid = 1, .name = "sshd", .cmdline = fake_argv({"sshd: alice [priv]"})});
     fake_process({.pid = 101, .ppid = 100, .name = "sshd", .cmdline = fake_argv({"sshd: alice@pts/0"})});
-    fake_process({.pid = 102, .ppid = 101, .name = "bash", .tpgid = 200, .pgrp = 102, .tty = pts,
+    fake_process({.pid = 102,
+                  .ppid = 101,
+                  .name = "bash",
+                  .tpgid = 200,
+                  .pgrp = 102,
+                  .tty = pts,
                   .cmdline = fake_argv({"-bash"})});
-    fake_process({.pid = 200, .ppid = 102, .name = "vim", .tpgid = 200, .pgrp = 200, .tty = pts,
+    fake_process({.pid = 200,
+                  .ppid = 102,
+                  .name = "vim",
+                  .tpgid = 200,
+                  .pgrp = 200,
+                  .tty = pts,
                   .cmdline = fake_argv({"vim", "notes.txt"})});
-    fake_process({.pid = 201, .ppid = 102, .name = "tee", .tpgid = 200, .pgrp = 200, .tty = pts,
+    fake_process({.pid = 201,
+                  .ppid = 102,
+                  .name = "tee",
+                  .tpgid = 200,
+                  .pgrp = 200,
+                  .tty = pts,
                   .cmdline = fake_argv({"tee", "log"})});
     w_line line{.dev = pts};
     EXPECT_STREQ(get_w(100, line), "vim notes.txt");
@@ -198,4 +213,4 @@ TEST_F(Queries, LoadAverages)
     EXPECT_DOUBLE_EQ(two[1], 1);
 }
 
-}  // namespace
+} // namespace

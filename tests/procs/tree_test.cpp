@@ -17,7 +17,7 @@ struct test_line {
     proc_node *node;
 };
 
-std::vector<std::string> told;  // what gone was called with, in order
+std::vector<std::string> told; // what gone was called with, in order
 
 void gone(void *line)
 {
@@ -118,8 +118,8 @@ TEST_F(Tree, BuildsMovesAndRemoves)
 TEST_F(Tree, RecordsThatChangeNothing)
 {
     table({{1, 0}, {5, 1}, {6, 5}});
-    fake_process({.pid = 0, .ppid = 0});   // an all-zero record
-    fake_process({.pid = 7, .ppid = 7});   // its own parent
+    fake_process({.pid = 0, .ppid = 0}); // an all-zero record
+    fake_process({.pid = 7, .ppid = 7}); // its own parent
     update_tree(gone);
     EXPECT_EQ(node(0)->parent, nullptr);
     EXPECT_EQ(walk(0), "1 5 6");
@@ -166,7 +166,9 @@ TEST_F(Tree, StatesComeFromEveryRead)
 TEST_F(Tree, ThousandsOfProcessesKeepTheirNodesAsTheTableGrows)
 {
     // Parents are odd, so that the even processes can go without orphans.
-    auto parent = [](int pid) { return pid < 50 ? 1 : (pid / 50) | 1; };
+    auto parent = [](int pid) {
+        return pid < 50 ? 1 : (pid / 50) | 1;
+    };
     std::vector<std::pair<int, int>> recs = {{1, 0}};
     for (int pid = 2; pid < 5000; ++pid)
         recs.push_back({pid, parent(pid)});
@@ -205,7 +207,7 @@ TEST_F(Tree, Prefixes)
     std::vector<std::pair<int, int>> recs = {{1, 0}, {100, 1}, {200, 1}};
     for (int pid = 101; pid <= 140; ++pid)
         recs.push_back({pid, pid - 1});
-    recs.push_back({150, 101});  // a second child of 101, read after 102
+    recs.push_back({150, 101}); // a second child of 101, read after 102
     table(recs);
     update_tree(gone);
 
@@ -228,7 +230,8 @@ TEST_F(Tree, Prefixes)
     std::string at40 = tree_string(1, node(139));
     EXPECT_EQ(at40.size(), 65u);
     EXPECT_EQ(at40.back(), '.');
-    EXPECT_EQ(at40.substr(0, 64), at32.substr(0, 62) + "  ") << "the level-32 ancestor's own mark is never a grave accent";
+    EXPECT_EQ(at40.substr(0, 64), at32.substr(0, 62) + "  ")
+        << "the level-32 ancestor's own mark is never a grave accent";
 }
 
-}  // namespace
+} // namespace

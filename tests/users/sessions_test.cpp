@@ -60,7 +60,8 @@ protected:
         fake_logins_fail(false);
         users_update(w);
         EXPECT_EQ(users_oldest(), nullptr);
-        EXPECT_EQ(std::string(proc_ucount()), "\x01" "0 users: 0 local, 0 telnet, 0 ssh, 0 other\x03");
+        EXPECT_EQ(std::string(proc_ucount()), "\x01"
+                                              "0 users: 0 local, 0 telnet, 0 ssh, 0 other\x03");
     }
 
     void paint_lines()
@@ -73,7 +74,7 @@ protected:
 TEST_F(Sessions, CountsByLoginProgram)
 {
     struct {
-        std::vector<std::string> parents;  // "" : the parent cannot be read
+        std::vector<std::string> parents; // "" : the parent cannot be read
         const char *counts;
     } const cases[] = {
         {{"init", "sshd", "sshd"}, "3 users: 1 local, 0 telnet, 2 ssh, 0 other"},
@@ -100,9 +101,10 @@ TEST_F(Sessions, CountsByLoginProgram)
 TEST_F(Sessions, ProcessOneIsLocalUnlessItsNameSaysOtherwise)
 {
     login_with_parent(0, "root", "tty1", "systemd", 1);
-    login_with_parent(1, "bob", "pts/1", "systemd");  // a process 1 in name only
+    login_with_parent(1, "bob", "pts/1", "systemd"); // a process 1 in name only
     users_init();
-    EXPECT_EQ(std::string(proc_ucount()), "\x01" "2 users: 1 local, 0 telnet, 0 ssh, 1 other\x03");
+    EXPECT_EQ(std::string(proc_ucount()), "\x01"
+                                          "2 users: 1 local, 0 telnet, 0 ssh, 1 other\x03");
     EXPECT_STREQ(users_at_line(0)->prg, "systemd");
     TearDown();
 
@@ -112,10 +114,12 @@ TEST_F(Sessions, ProcessOneIsLocalUnlessItsNameSaysOtherwise)
     login_with_parent(0, "alice", "pts/0", "sshd", 1);
     login_with_parent(1, "bob", "pts/2", "sshd", 1);
     users_init();
-    EXPECT_EQ(std::string(proc_ucount()), "\x01" "2 users: 0 local, 0 telnet, 2 ssh, 0 other\x03");
+    EXPECT_EQ(std::string(proc_ucount()), "\x01"
+                                          "2 users: 0 local, 0 telnet, 2 ssh, 0 other\x03");
     fake_logins_clear();
     users_update(w);
-    EXPECT_EQ(std::string(proc_ucount()), "\x01" "0 users: 0 local, 0 telnet, 0 ssh, 0 other\x03");
+    EXPECT_EQ(std::string(proc_ucount()), "\x01"
+                                          "0 users: 0 local, 0 telnet, 0 ssh, 0 other\x03");
 }
 
 // Each login program lays out its processes its own way; the program
@@ -152,7 +156,8 @@ TEST_F(Sessions, HowEachLoginArrivedAsTheRealProgramsLayItOut)
         prgs.push_back(u->prg);
     EXPECT_EQ(prgs, (std::vector<std::string>{"sshd", "telnetd", "systemd", "systemd", "systemd", "in.telnetd",
                                               "can't access"}));
-    EXPECT_EQ(std::string(proc_ucount()), "\x01" "7 users: 2 local, 2 telnet, 1 ssh, 2 other\x03");
+    EXPECT_EQ(std::string(proc_ucount()), "\x01"
+                                          "7 users: 2 local, 2 telnet, 1 ssh, 2 other\x03");
 
     // The hidden login stays while its process exists, and goes when it
     // ends.
@@ -182,7 +187,7 @@ TEST_F(Sessions, RecordFields)
     const std::string long_host(200, 'h');
     fake_process({.pid = 600, .ppid = 1, .name = "averyveryverylongparent"});
     fake_process({.pid = 100, .ppid = 600, .name = "login"});
-    fake_process({.pid = 101, .ppid = 4242, .name = "orphan"});  // its parent is gone
+    fake_process({.pid = 101, .ppid = 4242, .name = "orphan"}); // its parent is gone
     fake_login(long_user, "pts/7", long_host, 100);
     fake_login("dana", "pts/8", "", 101);
     users_init();
@@ -235,14 +240,15 @@ TEST_F(Sessions, ALoginWhoseProcessIsGoneIsNone)
 {
     login_with_parent(0, "alice", "pts/0", "sshd");
     login_with_parent(1, "bob", "pts/1", "sshd");
-    fake_login("ghost", "pts/2", "", 4242);  // no such process
+    fake_login("ghost", "pts/2", "", 4242); // no such process
     users_init();
     EXPECT_EQ(oldest_first(), (std::vector<listed>{{"alice", "pts/0", 0}, {"bob", "pts/1", 1}}));
 
     fake_process_gone(100);
     users_update(w);
     EXPECT_EQ(oldest_first(), (std::vector<listed>{{"bob", "pts/1", 0}}));
-    EXPECT_EQ(std::string(proc_ucount()), "\x01" "1 users: 0 local, 0 telnet, 1 ssh, 0 other\x03");
+    EXPECT_EQ(std::string(proc_ucount()), "\x01"
+                                          "1 users: 0 local, 0 telnet, 1 ssh, 0 other\x03");
 }
 
 TEST_F(Sessions, AFailedReadKeepsTheList)
@@ -279,8 +285,8 @@ TEST_F(Sessions, AnEndedSessionTakesItsRowAndTheRowsBelowMoveUp)
             if (n != 2)
                 fake_login("u" + std::to_string(n), "tty" + std::to_string(n), "", 100 + n);
         users_update(w);
-        EXPECT_EQ(oldest_first(), (std::vector<listed>{
-                                      {"u0", "tty0", 0}, {"u1", "tty1", 1}, {"u3", "tty3", 2}, {"u4", "tty4", 3}}));
+        EXPECT_EQ(oldest_first(),
+                  (std::vector<listed>{{"u0", "tty0", 0}, {"u1", "tty1", 1}, {"u3", "tty3", 2}, {"u4", "tty4", 3}}));
         EXPECT_EQ(nusers, 4);
         EXPECT_EQ(pad_text(w->pad, 1, 0, 9), "session u1");
         EXPECT_EQ(pad_text(w->pad, 2, 0, 9), "session u3");
@@ -332,4 +338,4 @@ TEST_F(Sessions, MoreSessionsThanThePadHasRows)
     EXPECT_STREQ(users_at_line(279)->tty, "pts/281");
 }
 
-}  // namespace
+} // namespace

@@ -20,16 +20,15 @@ void *search(widget *w, int mode)
 TEST(UserList, LinesAreCutAndPaddedIntoColumns)
 {
     bars_screen s(24, 200);
-    bars_screen::login(0, "averyveryverylongname", "pts/100", "a-host-name-longer-than-nineteen.example", "sshd-session",
-                       "vim notes.txt");
+    bars_screen::login(0, "averyveryverylongname", "pts/100", "a-host-name-longer-than-nineteen.example",
+                       "sshd-session", "vim notes.txt");
     bars_screen::login(1, "bo", "tty1", "", "init", "top -d 1");
     users_init();
     s.tick();
-    EXPECT_EQ(rtrim(pad_text(s.ulist->pad, 0)),
-              "sshd-session   averyvery pts/10 a-host-name-longer- vim notes.txt");
+    EXPECT_EQ(rtrim(pad_text(s.ulist->pad, 0)), "sshd-session   averyvery pts/10 a-host-name-longer- vim notes.txt");
     EXPECT_EQ(rtrim(pad_text(s.ulist->pad, 1)), "init           bo        tty1                       top -d 1");
     EXPECT_TRUE(pad_attrs(s.ulist->pad, 1, 0) & A_BOLD);
-    EXPECT_TRUE(pad_attrs(s.ulist->pad, 0, 0) & A_REVERSE);  // the bar on the first line
+    EXPECT_TRUE(pad_attrs(s.ulist->pad, 0, 0) & A_REVERSE); // the bar on the first line
     EXPECT_EQ(rtrim(bars_screen::terminal_row(3)).substr(0, 12), "sshd-session");
 }
 
@@ -44,9 +43,9 @@ TEST(UserList, EnterAndTHandTheRectangleOver)
     EXPECT_EQ(*static_cast<int *>(wmsg_send(s.info, want_upid, nullptr)), 101);
     EXPECT_STREQ(static_cast<char *>(wmsg_send(s.info, want_crsr_val, nullptr)), "bob");
 
-    EXPECT_EQ(ulist_keyh(s.ulist, 't'), 1);  // hides
+    EXPECT_EQ(ulist_keyh(s.ulist, 't'), 1); // hides
     EXPECT_EQ(s.ulist->refresh, nullptr);
-    EXPECT_EQ(ulist_keyh(s.ulist, 't'), 1);  // hidden: 't' does not bring it back
+    EXPECT_EQ(ulist_keyh(s.ulist, 't'), 1); // hidden: 't' does not bring it back
     EXPECT_EQ(s.ulist->refresh, nullptr);
     EXPECT_EQ(ulist_keyh(s.ulist, KBD_DOWN), 0);
     EXPECT_EQ(ulist_keyh(s.ulist, 'x'), 0);
@@ -56,15 +55,15 @@ TEST(UserList, EnterAndTHandTheRectangleOver)
     EXPECT_EQ(search(s.ulist, SEARCH_ANY), nullptr);
 
     wmsg_send(s.ulist, cur_hlp, const_cast<char *>("tree help"));
-    EXPECT_EQ(ulist_keyh(s.ulist, KBD_ENTER), 1);  // shown again, with its help
+    EXPECT_EQ(ulist_keyh(s.ulist, KBD_ENTER), 1); // shown again, with its help
     pass_redraw_dirty();
     pass_refresh();
-    EXPECT_EQ(s.ulist->crsr, 1);  // the bar on the same session
+    EXPECT_EQ(s.ulist->crsr, 1); // the bar on the same session
     EXPECT_EQ(rtrim(bars_screen::terminal_row(23)), ulist_help);
     EXPECT_EQ(rtrim(bars_screen::terminal_row(4)).substr(0, 4), "sshd");
     EXPECT_TRUE(pad_attrs(s.ulist->pad, 1, 0) & A_REVERSE);
 
-    EXPECT_EQ(ulist_keyh(s.ulist, KBD_INS), 0);  // not a navigation key
+    EXPECT_EQ(ulist_keyh(s.ulist, KBD_INS), 0); // not a navigation key
     EXPECT_EQ(ulist_keyh(s.ulist, 'x'), 0);
 }
 
@@ -79,14 +78,14 @@ TEST(UserList, SearchModesOnFiveSessions)
     ASSERT_EQ(s.ulist->crsr, 1);
     ASSERT_EQ(input_keyh(s.input, '/'), 2);
     for (char c : std::string("match"))
-        input_keyh(s.input, c);  // typing searches with mode 1 from line 1
+        input_keyh(s.input, c); // typing searches with mode 1 from line 1
     EXPECT_EQ(s.ulist->crsr, 3);
-    s.keys({KBD_UP, KBD_UP});  // the line is open: arrows still reach the list
+    s.keys({KBD_UP, KBD_UP}); // the line is open: arrows still reach the list
     ASSERT_EQ(s.ulist->crsr, 1);
-    input_keyh(s.input, KBD_ENTER);  // mode 0: after the bar
+    input_keyh(s.input, KBD_ENTER); // mode 0: after the bar
     EXPECT_EQ(s.ulist->crsr, 3);
     s.keys({KBD_DOWN});
-    input_keyh(s.input, KBD_ENTER);  // nothing after line 4: mode 2 finds line 0
+    input_keyh(s.input, KBD_ENTER); // nothing after line 4: mode 2 finds line 0
     EXPECT_EQ(s.ulist->crsr, 0);
 }
 
@@ -117,9 +116,9 @@ TEST(UserList, SessionsComeAndGoBetweenTicks)
     s.keys({KBD_END});
     ASSERT_EQ(s.ulist->crsr, 4);
 
-    fake_process_gone(102);  // the login on line 2 ends
+    fake_process_gone(102); // the login on line 2 ends
     s.tick();
-    EXPECT_EQ(s.ulist->crsr, 3);  // the bar follows u4 up
+    EXPECT_EQ(s.ulist->crsr, 3); // the bar follows u4 up
     EXPECT_EQ(rtrim(pad_text(s.ulist->pad, 2)).substr(15, 2), "u3");
     EXPECT_EQ(rtrim(pad_text(s.ulist->pad, 4)), "");
 
@@ -138,15 +137,15 @@ TEST(UserList, EverySessionIsReachableAndThePadHoldsOnlyTheView)
         bars_screen::login(i, "u" + std::to_string(i), "t" + std::to_string(i), "h", "sshd");
     users_init();
     s.tick();
-    s.keys({KBD_END});  // the last page, the bar keeping its place in the view
+    s.keys({KBD_END}); // the last page, the bar keeping its place in the view
     EXPECT_EQ(s.ulist->crsr, 280);
     s.keys({KBD_END});
     EXPECT_EQ(s.ulist->crsr, 299);
     EXPECT_EQ(s.ulist->first_row, 299u - 19u);
-    EXPECT_EQ(getmaxy(s.ulist->pad), 21);  // the view's 20 rows and a spare
+    EXPECT_EQ(getmaxy(s.ulist->pad), 21); // the view's 20 rows and a spare
     EXPECT_EQ(rtrim(pad_text(s.ulist->pad, 19)).substr(15, 4), "u299");
     EXPECT_EQ(rtrim(bars_screen::terminal_row(22)).substr(15, 4), "u299");
     EXPECT_EQ(rtrim(bars_screen::terminal_row(3)).substr(15, 4), "u280");
 }
 
-}  // namespace
+} // namespace

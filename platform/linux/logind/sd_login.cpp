@@ -56,7 +56,7 @@ bool earlier(const std::string &a, const std::string &b)
     return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
-}  // namespace
+} // namespace
 
 // A login is a user's session, open or in front ("online", "active"; a
 // "closing" one has ended) on a terminal line or, without one, an X

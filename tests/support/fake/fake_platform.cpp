@@ -42,8 +42,7 @@ const fake_proc *proc_of(int pid)
 }
 
 // Copies a list the test set; an unset one cannot be read.
-template <typename T>
-bool hand_out(const std::optional<std::vector<T>> &list, std::vector<T> &out)
+template <typename T> bool hand_out(const std::optional<std::vector<T>> &list, std::vector<T> &out)
 {
     out.clear();
     if (!list)
@@ -71,7 +70,7 @@ proc_rec record(const fake_proc &p)
     return r;
 }
 
-}  // namespace
+} // namespace
 
 void fake_reset()
 {

@@ -32,19 +32,19 @@ struct fake_proc {
     std::string name;
     int tpgid = -1;
     int pgrp = 0;
-    std::uint64_t tty = 0;  // the controlling terminal's device; 0: none
-    std::string cmdline;  // raw bytes as the kernel keeps them (see fake_argv)
+    std::uint64_t tty = 0; // the controlling terminal's device; 0: none
+    std::string cmdline;   // raw bytes as the kernel keeps them (see fake_argv)
     std::uint32_t uid = 0;
     char state = 'S';
-    std::int64_t start = -1;  // seconds since the epoch; -1 unknown
-    std::uint64_t start_id = 0;  // a pid taken again by a newer process has another
+    std::int64_t start = -1;    // seconds since the epoch; -1 unknown
+    std::uint64_t start_id = 0; // a pid taken again by a newer process has another
     long threads = 1;
-    std::uint64_t vsize = 0;  // bytes
-    std::uint64_t rss = 0;    // bytes
-    int state_code = 0;       // 0: the code `state` stands for
-    std::string exe;          // empty: plat_proc_exe fails
+    std::uint64_t vsize = 0; // bytes
+    std::uint64_t rss = 0;   // bytes
+    int state_code = 0;      // 0: the code `state` stands for
+    std::string exe;         // empty: plat_proc_exe fails
     std::vector<plat_file> files;
-    bool files_unreadable = false;  // plat_proc_files fails
+    bool files_unreadable = false; // plat_proc_files fails
 };
 
 // Empties the host: no processes, logins, users, load or system figures;
@@ -99,7 +99,7 @@ void fake_load_unavailable();
 
 // The whole-system figures. What is left as it is here cannot be read.
 struct fake_swap {
-    std::uint32_t total = 0;  // pages
+    std::uint32_t total = 0; // pages
     std::uint32_t used = 0;
 };
 struct fake_sys {

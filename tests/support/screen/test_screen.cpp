@@ -9,7 +9,7 @@ namespace {
 SCREEN *test_term = nullptr;
 FILE *out = nullptr;
 FILE *in = nullptr;
-}  // namespace
+} // namespace
 
 void test_screen_init(int rows, int cols)
 {

@@ -82,8 +82,5 @@ struct bars_screen {
     }
 
     // What the terminal would show on a row, after the refresh pass.
-    static std::string terminal_row(int row)
-    {
-        return pad_text(newscr, row);
-    }
+    static std::string terminal_row(int row) { return pad_text(newscr, row); }
 };

@@ -137,7 +137,7 @@ void start_foreground(const char *file, const char *command, const std::string &
     // Both sides stay open for as long as the login lasts.
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {

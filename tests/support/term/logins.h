@@ -50,16 +50,15 @@ standin_login telnet_login(std::string foreground = {}, std::vector<std::string>
 // A terminal program recorded through libutempter, the shell of its pane
 // holding the line: a tmux server, a child of process 1 (parent ""), or an
 // emulator started by the program named parent.
-standin_login pane_login(std::string parent = {}, std::string foreground = {},
-                         std::vector<std::string> children = {});
+standin_login pane_login(std::string parent = {}, std::string foreground = {}, std::vector<std::string> children = {});
 
 // A session of systemd-logind, as its state file describes it.
 struct test_session {
-    std::string id;         // "3", "c1"
-    int proc = 0;           // its leader, an index into the sandbox's logins
+    std::string id; // "3", "c1"
+    int proc = 0;   // its leader, an index into the sandbox's logins
     unsigned uid = 0;
-    std::string tty;        // "" for none
-    std::string display;    // "" for none
+    std::string tty;     // "" for none
+    std::string display; // "" for none
     std::string host;
     std::string klass = "user";
     std::string state = "active";

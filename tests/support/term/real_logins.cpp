@@ -45,8 +45,8 @@ std::string real_logins::unavailable()
 {
     static const std::string why = [] {
         std::string missing;
-        for (const char *p : {"/usr/sbin/sshd", "/usr/bin/ssh", "/usr/bin/telnet", "/usr/sbin/agetty",
-                              "/usr/bin/tmux", "/usr/bin/setpriv", "/usr/bin/ssh-keygen"})
+        for (const char *p : {"/usr/sbin/sshd", "/usr/bin/ssh", "/usr/bin/telnet", "/usr/sbin/agetty", "/usr/bin/tmux",
+                              "/usr/bin/setpriv", "/usr/bin/ssh-keygen"})
             if (access(p, X_OK) != 0)
                 missing += std::string(" ") + p;
         if (access("/usr/sbin/telnetd", X_OK) != 0 && access("/usr/sbin/in.telnetd", X_OK) != 0)
@@ -63,9 +63,17 @@ std::string real_logins::unavailable()
 
 term_options real_logins::options(term_options opt) const
 {
-    opt.prefix = {"unshare", "-pfmn", "--mount-proc", "--propagation", "private",
-                  "sh", VIGIL_SOURCE_DIR "/tests/support/term/real_logins.sh", dir_, hide_ ? "1" : "0",
-                  VIGIL_PTYHOLD, VIGIL_LISTEN};
+    opt.prefix = {"unshare",
+                  "-pfmn",
+                  "--mount-proc",
+                  "--propagation",
+                  "private",
+                  "sh",
+                  VIGIL_SOURCE_DIR "/tests/support/term/real_logins.sh",
+                  dir_,
+                  hide_ ? "1" : "0",
+                  VIGIL_PTYHOLD,
+                  VIGIL_LISTEN};
     return opt;
 }
 

@@ -3,7 +3,7 @@
 
 PACKAGES := cmake make g++ clang libncurses-dev libgtest-dev \
             libbenchmark-dev libvterm-dev util-linux ncurses-base locales man-db xz-utils bash dash \
-            pkg-config libsystemd-dev
+            pkg-config libsystemd-dev clang-format
 # The real login programs the end-to-end tests log in with.
 PACKAGES += openssh-server openssh-client inetutils-telnetd inetutils-telnet tmux iproute2 procps
 # What `make deb` needs on top of PACKAGES, which hold the Build-Depends.
@@ -14,7 +14,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 UNIT_TESTS := kbd core search details procs users screen platform
 VERSION := $(shell sed -n 's/^project.vigil VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-.PHONY: run test build check-freebsd check-layers deps fuzz bench clean install deb demo
+.PHONY: run test build check-freebsd check-layers check-format deps fuzz bench clean install deb demo
 
 run: build
 	./build/vigil
@@ -30,7 +30,7 @@ build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build build -j $(JOBS)
 
-test: build check-freebsd check-layers
+test: build check-freebsd check-layers check-format
 	cd build && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVIGIL_SANITIZE=ON >/dev/null
 	cmake --build build-asan -j $(JOBS)
@@ -42,6 +42,13 @@ test: build check-freebsd check-layers
 	  out=$$(./build-asan/tests/$${t}_tests --gtest_shuffle --gtest_repeat=3 --gtest_brief=1 2>&1) || \
 	    { echo "$$out" | tail -40; exit 1; }; \
 	done
+
+# Every source file as .clang-format lays it out (`git config
+# blame.ignoreRevsFile .git-blame-ignore-revs` hides the commit that first
+# applied it from git blame).
+check-format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --style=file --dry-run --Werror
+	@echo "format: every file as .clang-format lays it out"
 
 # No include points up the order of the libraries (CMakeLists.txt).
 check-layers:

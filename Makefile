@@ -14,7 +14,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 UNIT_TESTS := kbd core search details procs users screen platform
 VERSION := $(shell sed -n 's/^project.vigil VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-.PHONY: run test build check-freebsd check-layers check-format deps fuzz bench clean install deb demo
+.PHONY: run test build check-freebsd check-layers check-format check-no-logind deps fuzz bench clean install deb demo
 
 run: build
 	./build/vigil
@@ -30,7 +30,7 @@ build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	cmake --build build -j $(JOBS)
 
-test: build check-freebsd check-layers check-format
+test: build check-freebsd check-layers check-format check-no-logind
 	cd build && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVIGIL_SANITIZE=ON >/dev/null
 	cmake --build build-asan -j $(JOBS)
@@ -49,6 +49,15 @@ test: build check-freebsd check-layers check-format
 check-format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format --style=file --dry-run --Werror
 	@echo "format: every file as .clang-format lays it out"
+
+# vigil as a host without libsystemd or libelogind builds it: pkg-config
+# hidden from CMake, so the backend is built without logind's sessions.
+check-no-logind: deps
+	cmake -S . -B build-no-logind -DCMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON \
+	      -DVIGIL_TESTS=OFF -DVIGIL_BENCH=OFF | grep 'without systemd-logind'
+	cmake --build build-no-logind -j $(JOBS) --target vigil
+	@! ldd build-no-logind/vigil | grep -E 'lib(systemd|elogind)'
+	@echo "no-logind: vigil builds and links without libsystemd"
 
 # No include points up the order of the libraries (CMakeLists.txt).
 check-layers:
@@ -111,4 +120,4 @@ deps:
 	fi
 
 clean:
-	rm -rf build build-asan build-fuzz build-deb
+	rm -rf build build-asan build-fuzz build-deb build-no-logind

@@ -1,6 +1,6 @@
 #include "core/layout.h"
 
-std::array<widget_spec, WIDGET_COUNT> widget_layout(int rows, int cols)
+std::array<widget_region, WIDGET_COUNT> widget_layout(int rows, int cols)
 {
     auto r = static_cast<std::uint32_t>(rows);
     auto c = static_cast<std::uint32_t>(cols);
@@ -16,7 +16,7 @@ std::array<widget_spec, WIDGET_COUNT> widget_layout(int rows, int cols)
     }};
 }
 
-widget *make_widget(const widget_spec &s)
+widget *make_widget(const widget_region &s)
 {
     widget *w = scr_create(s.top, s.left, s.bottom, s.right, s.pad_rows, s.pad_cols, s.label, s.clr);
     w->flags = s.flags;

@@ -11,7 +11,7 @@
 // offered in reverse and pads are copied in.
 enum : int { INFO_W, HELP_W, ULIST_W, PTREE_W, EXTI_W, INPUT_W, WIDGET_COUNT };
 
-struct widget_spec {
+struct widget_region {
     std::uint32_t top, left, bottom, right; // inclusive terminal cells
     std::uint32_t pad_rows, pad_cols;       // 0: derived from the rectangle
     const char *label;
@@ -22,8 +22,8 @@ struct widget_spec {
 };
 
 // Every region on a terminal of rows x cols.
-std::array<widget_spec, WIDGET_COUNT> widget_layout(int rows, int cols);
+std::array<widget_region, WIDGET_COUNT> widget_layout(int rows, int cols);
 
 // The widget of one region, with its flags and bar, on the message list
 // when the table says so; no view's slots are filled yet.
-widget *make_widget(const widget_spec &spec);
+widget *make_widget(const widget_region &region);

@@ -29,8 +29,8 @@ std::vector<widget *> six(int rows, int cols)
 {
     test_screen_init(rows, cols);
     std::vector<widget *> w;
-    for (const widget_spec &spec : widget_layout(rows, cols)) {
-        w.push_back(make_widget(spec));
+    for (const widget_region &region : widget_layout(rows, cols)) {
+        w.push_back(make_widget(region));
         w.back()->refresh = scr_wrefresh;
     }
     return w;

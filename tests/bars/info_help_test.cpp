@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/loop.h"
 #include "kbd/kbd.h"
 #include "tests/support/screen/views_fixture.h"
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/loop.h"
 #include "kbd/kbd.h"
 #include "tests/support/screen/views_fixture.h"
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/loop.h"
 #include "tests/details/window_rows.h"
 #include "tests/support/screen/window_fixture.h"
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/curses_init.h"
+#include "core/loop.h"
 
 namespace {
 SCREEN *test_term = nullptr;
@@ -83,4 +84,20 @@ attr_t pad_attrs(WINDOW *pad, int row, int col)
     short p;
     getcchar(&cell, wc, &a, &p, nullptr);
     return a & ~A_COLOR;
+}
+
+void screen_tick()
+{
+    pass_periodic();
+    pass_redraw_all();
+    pass_refresh();
+}
+
+void screen_keys(const std::vector<int> &ks)
+{
+    for (int k : ks) {
+        dispatch_key(k);
+        pass_redraw_dirty();
+        pass_refresh();
+    }
 }

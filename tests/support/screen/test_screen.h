@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/widget.h"
 
@@ -16,3 +17,9 @@ std::string pad_text(WINDOW *pad, int row, int from = 0, int to = -1);
 // The colour pair and attributes of one pad cell.
 int pad_pair(WINDOW *pad, int row, int col);
 attr_t pad_attrs(WINDOW *pad, int row, int col);
+
+// One tick as the loop runs it: the periodic slots, every redraw, the refresh.
+void screen_tick();
+
+// Keys as the loop hands them out, with the dirty redraw after each.
+void screen_keys(const std::vector<int> &ks);

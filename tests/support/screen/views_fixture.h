@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "bars/bars.h"
-#include "core/loop.h"
 #include "core/startup.h"
 #include "details/details.h"
 #include "kbd/kbd.h"
@@ -64,22 +63,8 @@ struct bars_screen {
         fake_login(user, tty, host, 100 + n);
     }
 
-    void tick()
-    {
-        pass_periodic();
-        pass_redraw_all();
-        pass_refresh();
-    }
-
-    // Keys as the loop hands them out, with the dirty redraw after each.
-    void keys(const std::vector<int> &ks)
-    {
-        for (int k : ks) {
-            dispatch_key(k);
-            pass_redraw_dirty();
-            pass_refresh();
-        }
-    }
+    void tick() { screen_tick(); }
+    void keys(const std::vector<int> &ks) { screen_keys(ks); }
 
     // What the terminal would show on a row, after the refresh pass.
     static std::string terminal_row(int row) { return pad_text(newscr, row); }

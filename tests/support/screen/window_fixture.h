@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/layout.h"
-#include "core/loop.h"
 #include "details/details.h"
 #include "kbd/kbd.h"
 #include "tests/support/fake/fake_platform.h"
@@ -30,20 +29,6 @@ struct window_screen {
     window_screen(const window_screen &) = delete;
     window_screen &operator=(const window_screen &) = delete;
 
-    void tick()
-    {
-        pass_periodic();
-        pass_redraw_all();
-        pass_refresh();
-    }
-
-    // Keys as the loop hands them out, with the dirty redraw after each.
-    void keys(const std::vector<int> &ks)
-    {
-        for (int k : ks) {
-            dispatch_key(k);
-            pass_redraw_dirty();
-            pass_refresh();
-        }
-    }
+    void tick() { screen_tick(); }
+    void keys(const std::vector<int> &ks) { screen_keys(ks); }
 };
